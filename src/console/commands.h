@@ -1,0 +1,36 @@
+#pragma once
+// Commands: the command console, caption "Qel Commands".
+
+#include "core/form.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+class Commands : public Form {
+    Q_OBJECT
+public:
+    Commands();
+
+    // The dispatcher's console echo: the same visible result as the echo rule
+    // (ConsoleEchoText) at a cost that does not grow with the box's length.
+    void EchoLine(const QString& line);
+    // The results box's text as the echo rule sees it (lines ended by CR LF).
+    QString ResultText() const;
+
+    QPlainTextEdit* txtCommand = nullptr;
+    QPlainTextEdit* txtResult = nullptr;
+    QPushButton* cmdListI = nullptr;
+    QPushButton* cmdListS = nullptr;
+    QPushButton* cmdListC = nullptr;
+    QPushButton* cmdListD = nullptr;
+    QPushButton* cmdListZ = nullptr;
+    QPushButton* cmdListG = nullptr;
+    QPushButton* cmdListO = nullptr;
+    QPushButton* cmdListM = nullptr;
+    QPushButton* cmdListMP = nullptr;
+    QPushButton* cmdListAall = nullptr;
+    QPushButton* cmdListAselect = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdClose = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// Error: the error viewer, caption "Qel Errors".
+
+#include "core/form.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+class Error : public Form {
+    Q_OBJECT
+public:
+    Error();
+
+    // The dispatcher's error echo: the line and CR LF appended, no cap.
+    void AppendError(const QString& line);
+    QString ErrorText() const;
+
+    QPushButton* cmdClear = nullptr;
+    QPlainTextEdit* txtError = nullptr;
+    QPushButton* cmdClose = nullptr;
+};

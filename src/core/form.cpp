@@ -1,0 +1,86 @@
+#include "core/form.h"
+
+#include "core/activation.h"
+#include "core/registry.h"
+
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+Form::Form(QWidget* parent) : QWidget(parent) {
+    Activation::install();
+}
+
+Form::~Form() = default;
+
+void Form::load() {
+    attachToFrame();
+    onLoad();
+}
+
+void Form::attachToFrame() {
+    // The frame window is the program's one QMainWindow holding an MDI area.
+    QMainWindow* frame = nullptr;
+    for (QWidget* w : Registry::windows())
+        if (auto* mw = qobject_cast<QMainWindow*>(w))
+            frame = mw;
+    if (!frame)
+        return;
+    if (isMdiChild()) {
+        if (auto* area = qobject_cast<QMdiArea*>(frame->centralWidget())) {
+            QMdiSubWindow* sub = area->addSubWindow(this);
+            sub->setWindowTitle(windowTitle());
+            sub->hide();
+        }
+    } else {
+        Qt::WindowFlags flags = windowFlags() | Qt::Window;
+        setParent(frame, flags);
+    }
+}
+
+QMdiSubWindow* Form::subWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+void Form::showForm() {
+    if (QMdiSubWindow* sub = subWindow()) {
+        sub->show();
+        show();
+        sub->raise();
+        if (sub->mdiArea())
+            sub->mdiArea()->setActiveSubWindow(sub);
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form::hideForm() {
+    if (QMdiSubWindow* sub = subWindow())
+        sub->hide();
+    hide();
+}
+
+void Form::unload() {
+    if (unloading_)
+        return;
+    unloading_ = true;
+    onUnload();
+    Registry::forget(this);
+    hide();
+    if (QMdiSubWindow* sub = subWindow()) {
+        sub->hide();
+        sub->deleteLater();
+    } else {
+        deleteLater();
+    }
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    // Closing a window through its frame unloads it.
+    event->accept();
+    if (!unloading_)
+        unload();
+}

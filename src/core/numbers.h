@@ -1,0 +1,45 @@
+#pragma once
+// The program's text and number rules. Each rule is one function, used
+// everywhere the program turns text into numbers or numbers into text.
+
+#include <QString>
+#include <QStringList>
+
+// Number of tokens in the table a reply line is split into (T0 to T100).
+constexpr int TokenCount = 101;
+
+// Leading-number rule: skip leading blanks, take the longest leading decimal
+// number (optional sign, digits with an optional point, optional exponent
+// "E" with optional sign and digits); text without one reads as 0.
+// "12.5" -> 12.5, "7x" -> 7, " -3" -> -3, ".5" -> 0.5, "" -> 0, "abc" -> 0.
+double LeadingNumber(const QString& text);
+
+// Conversion to a 16-bit integer: nearest integer, halves to the even
+// neighbour (6.5 -> 6, 7.5 -> 8, -2.5 -> -2). A value outside the 16-bit
+// range is clamped to -32768 or 32767, and NaN gives 0; nothing fails.
+qint16 ToInt16(double value);
+
+// General number format of a single-precision value: at most 7 significant
+// digits, no zero before the point for magnitudes below 1 (".5", "-.25"),
+// exponent form "1.234568E+07" / "1E-05" where the magnitude needs it
+// (decimal exponent below -4 or above 6). No leading blank.
+QString FormatGeneral(float value);
+
+// The same with one leading blank for values of 0 or more, as the program
+// writes a number into an edit box or a list (" 15.625", " 0", "-3").
+QString FormatGeneralBlank(float value);
+
+// Fixed-decimal format "0", "0.0", ... "0.00000": the value rounded (halves
+// away from zero) to as many decimals as the format has zeros after its
+// point. "0.00" turns 3.14159 into "3.14" and 2 into "2.00". A result that
+// rounds to zero is written without a minus sign.
+QString FormatFixed(double value, const QString& format);
+
+// Removes blanks (only the character ' ') from both ends.
+QString TrimBlanks(const QString& text);
+
+// Splits a reply line at every single blank into exactly TokenCount tokens:
+// two blanks in a row give an empty token between them, a leading blank an
+// empty first token, tokens the line does not supply are empty. Pieces
+// beyond the table (more than 101) are dropped.
+QStringList SplitTokens(const QString& line);

@@ -1,0 +1,56 @@
+#include "core/registry.h"
+
+#include <QHash>
+
+namespace Registry {
+
+namespace {
+struct Entry {
+    const QMetaObject* type;
+    QPointer<QWidget> window;
+};
+QList<Entry*>& entries() {
+    static QList<Entry*> list;
+    return list;
+}
+} // namespace
+
+QPointer<QWidget>& slotFor(const QMetaObject* type) {
+    for (Entry* e : entries())
+        if (e->type == type)
+            return e->window;
+    entries().append(new Entry{type, {}});
+    return entries().last()->window;
+}
+
+void forget(QWidget* window) {
+    for (Entry* e : entries())
+        if (e->window == window)
+            e->window = nullptr;
+}
+
+QList<QWidget*> windows() {
+    QList<QWidget*> list;
+    for (Entry* e : entries())
+        if (e->window)
+            list.append(e->window);
+    return list;
+}
+
+void unloadAll() {
+    QList<QWidget*> list = windows();
+    for (Entry* e : entries())
+        e->window = nullptr;
+    for (int i = list.size() - 1; i >= 0; --i) {
+        QPointer<QWidget> w = list[i];
+        if (w) {
+            // A window inside an MDI sub-window goes with its frame.
+            QWidget* outer = w->parentWidget() && w->parentWidget()->inherits("QMdiSubWindow")
+                                 ? w->parentWidget()
+                                 : w.data();
+            delete outer;
+        }
+    }
+}
+
+} // namespace Registry
