@@ -5,7 +5,13 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvik 3"));
+    // The frame window runs its start-up order when it is created; closing
+    // it (Exit or the window frame) runs the shut-down order and ends the
+    // program.
     MDIMain& frame = Registry::get<MDIMain>();
+    QApplication::setWindowIcon(frame.windowIcon());
+    QObject::connect(&frame, &QObject::destroyed, &app, &QCoreApplication::quit);
     frame.show();
     return app.exec();
 }

@@ -1,16 +1,504 @@
 #include "bargraph/bar.h"
-// PLACEHOLDER: replaced by the live scanning work.
-Bar::Bar() {}
+
+#include "config/qelconfig.h"
+#include "core/numbers.h"
+#include "core/registry.h"
+#include "mainwin/mdimain.h"
+#include "replies/settings.h"
+#include "session/state.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+
+// Horizontal position of the zero line and the span of one full scale.
+constexpr double ZeroLine = 0.55;
+constexpr double FullScaleSpan = 0.266695;
+constexpr double FirstBarTop = 0.11;
+constexpr double RowPitch = 0.05;
+constexpr double BarHeight = 0.03;
+
+// Below this size (in points) a label uses the small face.
+constexpr double SmallFontLimit = 7.0;
+
+// A frame whose last channel does not arrive is shown after this long.
+constexpr int IncompleteFrameMs = 100;
+
+QString firstInstalled(std::initializer_list<const char*> candidates, const QString& fallback) {
+    const QStringList installed = QFontDatabase::families();
+    for (const char* name : candidates) {
+        const QString family = QString::fromLatin1(name);
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return fallback;
+}
+
+} // namespace
+
+QString Bar::SmallFontFamily() {
+    // "Small Fonts" is a face of other systems; a narrow sans-serif stands in.
+    static const QString family =
+        firstInstalled({"Small Fonts", "Liberation Sans Narrow", "DejaVu Sans Condensed",
+                        "Nimbus Sans Narrow", "Arial Narrow"},
+                       QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont).family());
+    return family;
+}
+
+QString Bar::RegularFontFamily() {
+    static const QString family = firstInstalled(
+        {"Arial", "Liberation Sans", "Arimo", "Helvetica", "Nimbus Sans", "DejaVu Sans"},
+        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+    return family;
+}
+
+Bar::Bar() {
+    setWindowTitle(QStringLiteral("Bar Graph"));
+    setAutoFillBackground(true);
+    flushTimer_ = new QTimer(this);
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(IncompleteFrameMs);
+    connect(flushTimer_, &QTimer::timeout, this, &Bar::flushScanChanges);
+}
+
 Bar::~Bar() = default;
-void Bar::InitBackground() {}
-void Bar::DrawBackground() {}
-void Bar::SetXScale() {}
-void Bar::CalcBar(qint16, float, float) {}
-void Bar::SetPressValue(qint16, const QString&) {}
-void Bar::SetFrame(const QString&) {}
-void Bar::SetMaxValue(qint16, const QString&) {}
-void Bar::SetMinValue(qint16, const QString&) {}
-void Bar::TagHighAndLow(qint16, qint16) {}
-void Bar::ResetLables() {}
-void Bar::onLoad() {}
-void Bar::onActivate() {}
+
+QSize Bar::sizeHint() const {
+    return QSize(640, 560);
+}
+
+void Bar::onLoad() {
+    InitBackground();
+    DrawBackground();
+    SetXScale();
+}
+
+void Bar::onActivate() {
+    SetXScale();
+}
+
+void Bar::resizeEvent(QResizeEvent* event) {
+    Form::resizeEvent(event);
+    DrawBackground();
+}
+
+// --- creation and layout -----------------------------------------------------
+
+void Bar::InitBackground() {
+    const QColor text = palette().color(QPalette::ButtonText);
+    auto makeLine = [](BarLine& line, Qt::PenStyle style = Qt::SolidLine) {
+        line = BarLine();
+        line.created = true;
+        line.visible = true;
+        line.style = style;
+    };
+    auto makeLabel = [&text](BarLabel& label, const QString& caption, Qt::Alignment alignment) {
+        label = BarLabel();
+        label.created = true;
+        label.visible = true;
+        label.caption = caption;
+        label.color = text;
+        label.alignment = alignment;
+    };
+
+    makeLine(linTop);
+    makeLine(linCenter);
+    makeLine(linBot);
+    makeLine(linBotWL);
+    makeLine(linBotWR);
+    for (int i = 0; i <= 8; ++i)
+        makeLine(linGrid[i], Qt::DashDotDotLine);
+    for (int i = 0; i <= 15; ++i)
+        makeLine(linTick[i]);
+
+    makeLabel(labFrame, QStringLiteral("Frame"), Qt::AlignLeft);
+    makeLabel(labFrameData, QStringLiteral("0"), Qt::AlignLeft);
+    makeLabel(labUnits, QString(), Qt::AlignHCenter);
+    for (int i = 0; i <= 15; ++i)
+        makeLabel(labChan[i], QString::number(i + 1), Qt::AlignLeft);
+    for (int i = 0; i <= 15; ++i)
+        makeLabel(labMin[i], QStringLiteral("Min"), Qt::AlignHCenter);
+    for (int i = 0; i <= 15; ++i)
+        makeLabel(labMax[i], QStringLiteral("Max"), Qt::AlignHCenter);
+    for (int i = 0; i <= 15; ++i)
+        makeLabel(labPress[i], QString(), Qt::AlignRight);
+    for (int i = 0; i <= 8; ++i)
+        makeLabel(labLeg[i], QString::number(i + 1), Qt::AlignHCenter);
+    for (int i = 0; i <= 15; ++i) {
+        shaBar[i] = BarShape();
+        shaBar[i].created = true;
+        shaBar[i].visible = true;
+        shaBar[i].fill = QColor(0, 0, 255);
+    }
+    pendingScan_ = QRegion();
+    update();
+}
+
+void Bar::placeLine(BarLine& line, float x1, float y1, float x2, float y2) {
+    const double w = width();
+    const double h = height();
+    line.X1 = x1;
+    line.Y1 = y1;
+    line.X2 = x2;
+    line.Y2 = y2;
+    line.px = QLineF(double(x1) * w, double(y1) * h, double(x2) * w, double(y2) * h);
+}
+
+void Bar::placeLabel(BarLabel& label, float left, float top, float w, float h) {
+    label.Left = left;
+    label.Top = top;
+    label.Width = w;
+    label.Height = h;
+    label.px = QRectF(double(left) * width(), double(top) * height(), double(w) * width(),
+                      double(h) * height());
+    // Font size: three quarters of the label's height in points.
+    const double heightPoints = label.px.height() * 72.0 / logicalDpiY();
+    label.fontSize = 0.75 * heightPoints;
+    label.font.setFamily(label.fontSize < SmallFontLimit ? SmallFontFamily() : RegularFontFamily());
+    // QFont refuses sizes of 0 or less; a collapsed window still gets a font.
+    label.font.setPointSizeF(std::max(label.fontSize, 0.5));
+}
+
+void Bar::DrawBackground() {
+    placeLine(linTop, 0, 0.1f, 1, 0.1f);
+    placeLine(linCenter, 0.55f, 0.1f, 0.55f, 0.9f);
+    placeLine(linBot, 0.25f, 0.9f, 0.85f, 0.9f);
+    placeLine(linBotWL, 0.25f, 0.9f, 0.25f, 0.92f);
+    placeLine(linBotWR, 0.85f, 0.9f, 0.85f, 0.92f);
+    for (int i = 0; i <= 8; ++i) {
+        const float x = static_cast<float>(0.05 + 0.033335 + 0.2 + 0.06667 * i);
+        placeLine(linGrid[i], x, 0.1f, x, 0.9f);
+    }
+    for (int i = 0; i <= 15; ++i) {
+        const float y = static_cast<float>(0.1 + 0.05 * i);
+        placeLine(linTick[i], 0.54f, y, 0.56f, y);
+    }
+    placeLabel(labFrame, 0.015f, 0.03f, 0.1f, 0.05f);
+    placeLabel(labFrameData, 0.12f, 0.03f, 0.2f, 0.05f);
+    placeLabel(labUnits, 0.35f, 0.95f, 0.4f, 0.05f);
+    auto rowTop = [](int i) { return static_cast<float>(0.1 + 0.05 * i); };
+    for (int i = 0; i <= 15; ++i)
+        placeLabel(labChan[i], 0.015f, rowTop(i), 0.04f, 0.05f);
+    for (int i = 0; i <= 15; ++i)
+        placeLabel(labPress[i], 0.06f, rowTop(i), 0.1f, 0.05f);
+    for (int i = 0; i <= 15; ++i)
+        placeLabel(labMin[i], 0.17f, rowTop(i), 0.1f, 0.05f);
+    for (int i = 0; i <= 15; ++i)
+        placeLabel(labMax[i], 0.85f, rowTop(i), 0.1f, 0.05f);
+    for (int i = 0; i <= 8; ++i)
+        placeLabel(labLeg[i], static_cast<float>(0.05 + 0.2 + 0.0666667 * i), 0.91f, 0.08f, 0.05f);
+    for (int i = 0; i <= 15; ++i)
+        placeBar(i);
+    // The whole area is repainted, so nothing of a frame is left pending.
+    pendingScan_ = QRegion();
+    update();
+}
+
+void Bar::placeBar(int chan) {
+    const Global::BarRect& g = Global::BarGeom[chan];
+    shaBar[chan].px = QRectF(double(g.Left) * width(), double(g.Top) * height(),
+                             double(g.Width) * width(), double(g.Height) * height());
+}
+
+// --- scaling and values ------------------------------------------------------
+
+void Bar::SetXScale() {
+    MDIMain& frame = Registry::get<MDIMain>();
+    QelConfig& config = Registry::get<QelConfig>();
+    const bool temperatures = frame.mnuBarGraphTemp && frame.mnuBarGraphTemp->isChecked();
+    const bool pressures = frame.mnuBarGraphPress && frame.mnuBarGraphPress->isChecked();
+    const bool eu = config.chkEu && config.chkEu->checkState() == Qt::Checked;
+
+    auto fillAll = [](float fullScale) {
+        for (int i = 0; i <= 15; ++i) {
+            Global::ChannelFullScale[i] = fullScale;
+            Global::ScaleText[i] = FormatGeneral(fullScale);
+        }
+    };
+    QString units;
+    if (temperatures && eu) {
+        fillAll(70);
+        units = QStringLiteral("Degrees C");
+    } else if (temperatures) {
+        fillAll(32767);
+        units = QStringLiteral("Raw Temp Counts");
+    } else if (eu && pressures) {
+        const double factor = LeadingNumber(Global::CvtUnit);
+        for (int i = 0; i <= 15; ++i) {
+            const float fullScale =
+                static_cast<float>(LeadingNumber(Global::ChannelRange[i]) * factor);
+            Global::ChannelFullScale[i] = fullScale;
+            Global::ScaleText[i] = FormatGeneral(fullScale);
+        }
+        units = Global::UnitScan;
+    } else if (!eu) {
+        fillAll(32767);
+        units = QStringLiteral("Raw Press Counts");
+    }
+    // (EU on with neither display item checked: scales stay, no units text.)
+
+    Global::UpdateBarFormat();
+    if (!isVisible())
+        return;
+
+    setCaption(labUnits, units, false);
+    static const int legend[9] = {100, 75, 50, 25, 0, 25, 50, 75, 100};
+    for (int i = 0; i <= 8; ++i) {
+        QString text = FormatFixed(legend[i], QStringLiteral("0")) + QLatin1Char('%');
+        if (i < 4)
+            text.prepend(QLatin1Char('-'));
+        setCaption(labLeg[i], text, false);
+    }
+    for (int i = 0; i <= 15; ++i) {
+        const QString range =
+            TrimBlanks(FormatFixed(LeadingNumber(Global::ScaleText[i]), Global::BarFormat));
+        setCaption(labMax[i], range, false);
+        setCaption(labMin[i], QLatin1Char('-') + range, false);
+    }
+}
+
+void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
+    if (nChan < 0 || nChan > 15 || !isVisible())
+        return;
+    Global::BarRect g;
+    g.Top = static_cast<float>(FirstBarTop + RowPitch * nChan);
+    g.Height = static_cast<float>(BarHeight);
+    const double x = ZeroLine + FullScaleSpan * double(fValue) / double(fMax);
+    if (!(fMax > 0) || !std::isfinite(x)) {
+        // No full scale known yet: no bar, at the zero line.
+        g.Left = static_cast<float>(ZeroLine);
+        g.Width = 0;
+    } else if (fValue <= 0) {
+        g.Left = static_cast<float>(x);
+        g.Width = static_cast<float>(ZeroLine - x);
+    } else {
+        g.Left = static_cast<float>(ZeroLine);
+        g.Width = static_cast<float>(x - ZeroLine);
+    }
+    Global::BarGeom[nChan] = g;
+
+    const QRect before = pixelBounds(shaBar[nChan].px);
+    placeBar(nChan);
+    const QRect after = pixelBounds(shaBar[nChan].px);
+    if (before != after) {
+        markScanDirty(before);
+        markScanDirty(after);
+    }
+    // The last channel completes the frame: show it all at once.
+    if (nChan == 15)
+        flushScanChanges();
+}
+
+void Bar::SetPressValue(qint16 nChan, const QString& sPress) {
+    if (nChan < 0 || nChan > 15 || !isVisible())
+        return;
+    setCaption(labPress[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), true);
+}
+
+void Bar::SetFrame(const QString& sFrame) {
+    if (!isVisible())
+        return;
+    // What an incomplete earlier frame changed goes out before the new frame.
+    flushScanChanges();
+    setCaption(labFrameData, sFrame, true);
+}
+
+void Bar::SetMaxValue(qint16 nChan, const QString& sPress) {
+    if (nChan < 0 || nChan > 15 || !isVisible())
+        return;
+    setCaption(labMax[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), false);
+}
+
+void Bar::SetMinValue(qint16 nChan, const QString& sPress) {
+    if (nChan < 0 || nChan > 15 || !isVisible())
+        return;
+    setCaption(labMin[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), false);
+}
+
+void Bar::TagHighAndLow(qint16 nRangeStart, qint16 nRangeEnd) {
+    const int first = std::max<int>(nRangeStart, 0);
+    const int last = std::min<int>(nRangeEnd, 15);
+    double highest = -1e9;
+    double lowest = 1e9;
+    int highIndex = 0;
+    int lowIndex = 0;
+    for (int i = first; i <= last; ++i) {
+        const double v = LeadingNumber(labPress[i].caption);
+        if (v > highest) {
+            highest = v;
+            highIndex = i;
+        }
+        if (v < lowest) {
+            lowest = v;
+            lowIndex = i;
+        }
+    }
+    setColor(labPress[lowIndex], QColor(0, 255, 0));
+    setColor(labPress[highIndex], QColor(255, 0, 0));
+}
+
+void Bar::ResetLables() {
+    const QColor text = palette().color(QPalette::ButtonText);
+    for (int i = 0; i <= 15; ++i)
+        setColor(labPress[i], text);
+}
+
+// --- repainting --------------------------------------------------------------
+
+void Bar::setCaption(BarLabel& label, const QString& text, bool scanPath) {
+    if (label.caption == text)
+        return;
+    label.caption = text;
+    if (scanPath)
+        markScanDirty(pixelBounds(label.px));
+    else
+        update(pixelBounds(label.px));
+}
+
+void Bar::setColor(BarLabel& label, const QColor& color) {
+    if (label.color == color)
+        return;
+    label.color = color;
+    update(pixelBounds(label.px));
+}
+
+QRect Bar::pixelBounds(const QRectF& r) const {
+    // Bars may run far past the window; only the visible part is repainted.
+    const QRectF visible = r.intersected(QRectF(rect()));
+    return visible.isEmpty() ? QRect() : visible.toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+QRect Bar::lineBounds(const BarLine& line) const {
+    return QRectF(line.px.p1(), line.px.p2()).normalized().toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+void Bar::markScanDirty(const QRect& r) {
+    if (r.isEmpty())
+        return;
+    pendingScan_ += r;
+    if (!flushTimer_->isActive())
+        flushTimer_->start();
+}
+
+void Bar::flushScanChanges() {
+    flushTimer_->stop();
+    if (pendingScan_.isEmpty())
+        return;
+    update(pendingScan_);
+    pendingScan_ = QRegion();
+}
+
+void Bar::paintLine(QPainter& p, const BarLine& line, const QRegion& region) const {
+    if (!line.created || !line.visible || !region.intersects(lineBounds(line)))
+        return;
+    QPen pen(palette().color(QPalette::WindowText), 0, line.style);
+    p.setPen(pen);
+    p.drawLine(line.px);
+}
+
+void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) const {
+    if (!label.created || !label.visible || label.caption.isEmpty())
+        return;
+    const QRect bounds = pixelBounds(label.px);
+    if (bounds.isEmpty() || !region.intersects(bounds))
+        return;
+    p.setFont(label.font);
+    p.setPen(label.color);
+    // Labels clip their text to their own rectangle.
+    p.drawText(label.px, int(label.alignment | Qt::AlignTop), label.caption);
+}
+
+void Bar::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const QRegion& region = event->region();
+    for (const BarLine* line : {&linTop, &linCenter, &linBot, &linBotWL, &linBotWR})
+        paintLine(p, *line, region);
+    for (const BarLine& line : linGrid)
+        paintLine(p, line, region);
+    for (const BarLine& line : linTick)
+        paintLine(p, line, region);
+    for (const BarLabel* label : {&labFrame, &labFrameData, &labUnits})
+        paintLabel(p, *label, region);
+    for (const BarLabel* array : {labChan, labMin, labMax, labPress})
+        for (int i = 0; i < ChannelSlots; ++i)
+            paintLabel(p, array[i], region);
+    for (const BarLabel& label : labLeg)
+        paintLabel(p, label, region);
+    for (const BarShape& bar : shaBar) {
+        if (!bar.created || !bar.visible)
+            continue;
+        const QRectF visible = bar.px.intersected(QRectF(rect()));
+        if (!visible.isEmpty() && region.intersects(visible.toAlignedRect()))
+            p.fillRect(visible, bar.fill);
+    }
+}
+
+// --- read-only views ---------------------------------------------------------
+
+const BarLabel* Bar::Label(const QString& name, int index) const {
+    const BarLabel* array = nullptr;
+    int count = 1;
+    if (name == QLatin1String("labFrame"))
+        return &labFrame;
+    if (name == QLatin1String("labFrameData"))
+        return &labFrameData;
+    if (name == QLatin1String("labUnits"))
+        return &labUnits;
+    if (name == QLatin1String("labChan"))
+        array = labChan, count = ChannelSlots;
+    else if (name == QLatin1String("labPress"))
+        array = labPress, count = ChannelSlots;
+    else if (name == QLatin1String("labMin"))
+        array = labMin, count = ChannelSlots;
+    else if (name == QLatin1String("labMax"))
+        array = labMax, count = ChannelSlots;
+    else if (name == QLatin1String("labLeg"))
+        array = labLeg, count = GridSlots;
+    if (!array || index < 0 || index >= count || !array[index].created)
+        return nullptr;
+    return &array[index];
+}
+
+const BarLine* Bar::Line(const QString& name, int index) const {
+    if (name == QLatin1String("linTop"))
+        return &linTop;
+    if (name == QLatin1String("linCenter"))
+        return &linCenter;
+    if (name == QLatin1String("linBot"))
+        return &linBot;
+    if (name == QLatin1String("linBotWL"))
+        return &linBotWL;
+    if (name == QLatin1String("linBotWR"))
+        return &linBotWR;
+    const BarLine* array = nullptr;
+    int count = 0;
+    if (name == QLatin1String("linGrid"))
+        array = linGrid, count = GridSlots;
+    else if (name == QLatin1String("linTick"))
+        array = linTick, count = ChannelSlots;
+    if (!array || index < 0 || index >= count || !array[index].created)
+        return nullptr;
+    return &array[index];
+}
+
+const BarShape* Bar::Shape(int index) const {
+    if (index < 0 || index >= ChannelSlots || !shaBar[index].created)
+        return nullptr;
+    return &shaBar[index];
+}
+
+QString Bar::LabelText(const QString& name, int index) const {
+    const BarLabel* label = Label(name, index);
+    return label ? label->caption : QString();
+}
+
+QColor Bar::LabelColor(const QString& name, int index) const {
+    const BarLabel* label = Label(name, index);
+    return label ? label->color : QColor();
+}

@@ -2,8 +2,58 @@
 // Bar: the bar graph window, caption "Bar Graph" (an MDI working window).
 // Sixteen channel rows with value, range labels and a bar each, a frame
 // number, a grid with a percentage legend and a units caption.
+//
+// How the window is built: its lines, labels and bar shapes are not child
+// widgets but small records named as the controls (linTop, linGrid[i],
+// labPress[i], shaBar[i], ...) that the window paints itself. InitBackground
+// creates them, DrawBackground places them as fractions of the drawing area
+// (the widget's client rectangle), and every change marks exactly the
+// rectangles it touched as dirty. The changes a frame makes (frame number,
+// value labels, bars) are collected and handed to Qt in one update when the
+// frame's last channel arrives, so they reach the screen together; Qt merges
+// updates, so frames that come faster than the screen refreshes cost one
+// paint per refresh.
 
 #include "core/form.h"
+
+#include <QColor>
+#include <QFont>
+#include <QLineF>
+#include <QRectF>
+#include <QRegion>
+#include <QString>
+
+class QTimer;
+
+// One line control: end points as fractions of the drawing area and in pixels.
+struct BarLine {
+    bool created = false;
+    bool visible = false;
+    Qt::PenStyle style = Qt::SolidLine;
+    float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0; // fractions
+    QLineF px;                            // placed end points in pixels
+};
+
+// One label control.
+struct BarLabel {
+    bool created = false;
+    bool visible = false;
+    QString caption;
+    QColor color;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    float Left = 0, Top = 0, Width = 0, Height = 0; // fractions
+    QRectF px;                                      // placed rectangle in pixels
+    QFont font;
+    double fontSize = 0; // the size the layout computed, in points
+};
+
+// One rectangle shape (the bars).
+struct BarShape {
+    bool created = false;
+    bool visible = false;
+    QColor fill;
+    QRectF px; // placed rectangle in pixels (not clipped to the window)
+};
 
 class Bar : public Form {
     Q_OBJECT
@@ -22,8 +72,55 @@ public:
     void TagHighAndLow(qint16 nRangeStart, qint16 nRangeEnd);
     void ResetLables();
 
+    // Read-only views of the controls, by control name and array index
+    // (index ignored for single controls). Null when no such control exists.
+    const BarLabel* Label(const QString& name, int index = 0) const;
+    const BarLine* Line(const QString& name, int index = 0) const;
+    const BarShape* Shape(int index) const; // shaBar(index)
+    QString LabelText(const QString& name, int index = 0) const;
+    QColor LabelColor(const QString& name, int index = 0) const;
+
+    // The font families the label font rule chooses between on this machine:
+    // the small face below 7 points, the regular sans-serif face otherwise.
+    static QString SmallFontFamily();
+    static QString RegularFontFamily();
+
+    QSize sizeHint() const override;
+
 protected:
     bool isMdiChild() const override { return true; }
     void onLoad() override;
     void onActivate() override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    static constexpr int ChannelSlots = 17; // 0..16, 0..15 used
+    static constexpr int GridSlots = 11;    // 0..10, 0..8 used
+
+    void placeLine(BarLine& line, float x1, float y1, float x2, float y2);
+    void placeLabel(BarLabel& label, float left, float top, float width, float height);
+    void setCaption(BarLabel& label, const QString& text, bool scanPath);
+    void setColor(BarLabel& label, const QColor& color);
+    void placeBar(int chan);
+    QRect pixelBounds(const QRectF& r) const;
+    QRect lineBounds(const BarLine& line) const;
+    void markScanDirty(const QRect& r);
+    void flushScanChanges();
+    void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
+    void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
+
+    BarLine linTop, linCenter, linBot, linBotWL, linBotWR;
+    BarLine linGrid[GridSlots];
+    BarLine linTick[ChannelSlots];
+    BarLabel labFrame, labFrameData, labUnits;
+    BarLabel labChan[ChannelSlots];
+    BarLabel labPress[ChannelSlots];
+    BarLabel labMin[ChannelSlots];
+    BarLabel labMax[ChannelSlots];
+    BarLabel labLeg[GridSlots];
+    BarShape shaBar[ChannelSlots];
+
+    QRegion pendingScan_;          // what the current frame has changed
+    QTimer* flushTimer_ = nullptr; // shows an incomplete frame after a while
 };

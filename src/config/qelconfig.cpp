@@ -1,34 +1,313 @@
 #include "config/qelconfig.h"
+
+#include "core/numbers.h"
+#include "core/prompt.h"
+#include "replies/settings.h"
+#include "session/connection.h"
+#include "session/send.h"
+#include "session/state.h"
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QLineEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
-// PLACEHOLDER: replaced by the unit settings work.
+#include <QVBoxLayout>
+
+namespace {
+
+// The entry boxes take any text up to 64 characters; nothing is validated.
+constexpr int FieldLength = 64;
+
+QLineEdit* NewField(QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setMaxLength(FieldLength);
+    return box;
+}
+
+QLabel* NewLabel(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QString Field(const QLineEdit* box) {
+    return TrimBlanks(box->text());
+}
+
+QString OnOff(const QCheckBox* box) {
+    // Unchecked and grayed both send "0".
+    return box->checkState() == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// The average as the rate arithmetic takes it: 16 bits, clamped by ToInt16.
+qint16 AverageOf(const QLineEdit* box) {
+    return ToInt16(LeadingNumber(box->text()));
+}
+
+} // namespace
+
+// --- FormattedEdit ------------------------------------------------------------
+
+FormattedEdit::FormattedEdit(const QString& displayFormat, QWidget* parent)
+    : QLineEdit(parent), displayFormat_(displayFormat) {}
+
+QString FormattedEdit::formattedText() const {
+    bool isNumber = false;
+    const double value = TrimBlanks(text()).toDouble(&isNumber);
+    return isNumber ? FormatFixed(value, displayFormat_) : text();
+}
+
+void FormattedEdit::paintEvent(QPaintEvent* event) {
+    if (hasFocus()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    // The text area as a plain line edit lays it out: contents rectangle less
+    // the text margins and the edit's own small margins.
+    QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
+    area = area.marginsRemoved(textMargins()).adjusted(2, 1, -2, -1);
+    const Qt::Alignment horizontal =
+        QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignHorizontal_Mask;
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(area, int(horizontal | Qt::AlignVCenter), formattedText());
+}
+
+// --- QelConfig ----------------------------------------------------------------
+
 QelConfig::QelConfig() {
+    setWindowTitle(QStringLiteral("Qel Configuration"));
+
     SSTab2 = new QTabWidget(this);
-    medRate = new QLineEdit(this);
-    medPeriod = new QLineEdit(this);
-    medAverage = new QLineEdit(this);
-    medFps = new QLineEdit(this);
-    lstUnitScan = new QComboBox(this);
-    medCvtUnits = new QLineEdit(this);
-    chkEu = new QCheckBox(this);
-    chkQPkts = new QCheckBox(this);
-    chkZc = new QCheckBox(this);
-    chkXScanTrig = new QCheckBox(this);
-    Frame1 = new QGroupBox(this);
-    optFixAvg = new QRadioButton(this);
-    optFixPeriod = new QRadioButton(this);
-    medPMaxL = new QLineEdit(this);
-    medPMaxH = new QLineEdit(this);
-    medPMinL = new QLineEdit(this);
-    medPMinH = new QLineEdit(this);
-    medNegPtsL = new QLineEdit(this);
-    medNegPtsH = new QLineEdit(this);
-    cmdOk = new QPushButton(this);
-    cmdCancel = new QPushButton(this);
-    cmdApply = new QPushButton(this);
+
+    // Scan page: rate, period, average and the rate frame on the left, the
+    // other settings on the right.
+    auto* scanPage = new QWidget;
+    medRate = new FormattedEdit(QStringLiteral("0.0"), scanPage);
+    medRate->setMaxLength(FieldLength);
+    medPeriod = NewField(scanPage);
+    medAverage = NewField(scanPage);
+    medFps = NewField(scanPage);
+    lstUnitScan = new QComboBox(scanPage);
+    lstUnitScan->setEditable(false);
+    lstUnitScan->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    medCvtUnits = NewField(scanPage);
+    chkEu = new QCheckBox(QStringLiteral("EU"), scanPage);
+    chkQPkts = new QCheckBox(QStringLiteral("Queue Scan Output"), scanPage);
+    chkZc = new QCheckBox(QStringLiteral("Zero Correct"), scanPage);
+    chkXScanTrig = new QCheckBox(QStringLiteral("External Scan Trigger"), scanPage);
+    Frame1 = new QGroupBox(QStringLiteral("When Using Rate:"), scanPage);
+    optFixAvg = new QRadioButton(QStringLiteral("Fix average to calculate period"), Frame1);
+    optFixPeriod = new QRadioButton(QStringLiteral("Fix period to calculate average"), Frame1);
+
+    auto* frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->addWidget(optFixAvg);
+    frameLayout->addWidget(optFixPeriod);
+
+    auto* left = new QGridLayout;
+    left->addWidget(NewLabel(QStringLiteral("Rate in Hz"), medRate, scanPage), 0, 0);
+    left->addWidget(medRate, 0, 1);
+    left->addWidget(NewLabel(QStringLiteral("Period"), medPeriod, scanPage), 1, 0);
+    left->addWidget(medPeriod, 1, 1);
+    left->addWidget(NewLabel(QStringLiteral("Average"), medAverage, scanPage), 2, 0);
+    left->addWidget(medAverage, 2, 1);
+    left->addWidget(Frame1, 3, 0, 1, 2);
+    left->setRowStretch(4, 1);
+
+    auto* right = new QGridLayout;
+    right->addWidget(NewLabel(QStringLiteral("Frames Per Scan"), medFps, scanPage), 0, 0);
+    right->addWidget(medFps, 0, 1);
+    right->addWidget(NewLabel(QStringLiteral("Conversion Units"), lstUnitScan, scanPage), 1, 0);
+    right->addWidget(lstUnitScan, 1, 1);
+    right->addWidget(NewLabel(QStringLiteral("User Units"), medCvtUnits, scanPage), 2, 0);
+    right->addWidget(medCvtUnits, 2, 1);
+    right->addWidget(chkEu, 3, 1);
+    right->addWidget(chkQPkts, 4, 1);
+    right->addWidget(chkZc, 5, 1);
+    right->addWidget(chkXScanTrig, 6, 1);
+    right->setRowStretch(7, 1);
+
+    auto* scanLayout = new QHBoxLayout(scanPage);
+    scanLayout->addLayout(left);
+    scanLayout->addSpacing(16);
+    scanLayout->addLayout(right);
+
+    // Calibration page: the low and high bank's values side by side.
+    auto* calPage = new QWidget;
+    medPMaxL = NewField(calPage);
+    medPMaxH = NewField(calPage);
+    medPMinL = NewField(calPage);
+    medPMinH = NewField(calPage);
+    medNegPtsL = NewField(calPage);
+    medNegPtsH = NewField(calPage);
+
+    auto* grid = new QGridLayout(calPage);
+    grid->addWidget(new QLabel(QStringLiteral("Low Bank"), calPage), 0, 1, Qt::AlignHCenter);
+    grid->addWidget(new QLabel(QStringLiteral("High Bank"), calPage), 0, 2, Qt::AlignHCenter);
+    grid->addWidget(NewLabel(QStringLiteral("Max Pressure"), medPMaxL, calPage), 1, 0);
+    grid->addWidget(medPMaxL, 1, 1);
+    grid->addWidget(medPMaxH, 1, 2);
+    grid->addWidget(NewLabel(QStringLiteral("Min Pressure"), medPMinL, calPage), 2, 0);
+    grid->addWidget(medPMinL, 2, 1);
+    grid->addWidget(medPMinH, 2, 2);
+    grid->addWidget(NewLabel(QStringLiteral("Negative Points"), medNegPtsL, calPage), 3, 0);
+    grid->addWidget(medNegPtsL, 3, 1);
+    grid->addWidget(medNegPtsH, 3, 2);
+    grid->setRowStretch(4, 1);
+
+    SSTab2->addTab(scanPage, QStringLiteral("Scan"));
+    SSTab2->addTab(calPage, QStringLiteral("Calibration"));
+
+    cmdOk = new QPushButton(QStringLiteral("Close"), this);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdApply = new QPushButton(QStringLiteral("Apply"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab2);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a fixed window
+
+    for (QLineEdit* box : {medRate, medPeriod, medAverage})
+        box->installEventFilter(this);
+    connect(cmdApply, &QPushButton::clicked, this, &QelConfig::ApplyClick);
+    connect(cmdOk, &QPushButton::clicked, this, &QelConfig::CloseClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &QelConfig::CancelClick);
+    connect(SSTab2, &QTabWidget::currentChanged, this, &QelConfig::TabChanged);
+}
+
+void QelConfig::onLoad() {
+    optFixAvg->setChecked(true);
+    // The unit list is filled from the start, so that a unit name reported
+    // before the dialog is first activated already finds its entry.
+    Global::InitUnitNames();
+}
+
+void QelConfig::onActivate() {
+    Global::InitUnitNames();
+    Global::SendList(QStringLiteral("SC"), true);
+}
+
+void QelConfig::onUnload() {
+    Global::EnableConnectButton();
+}
+
+void QelConfig::FillUnitList() {
+    const int selected = lstUnitScan->currentIndex();
+    lstUnitScan->clear();
+    for (int code = 0; code < Global::UnitCount && code < Global::UnitTableSize; ++code)
+        lstUnitScan->addItem(Global::UnitNames[code]);
+    lstUnitScan->setCurrentIndex(selected < lstUnitScan->count() ? selected : -1);
+}
+
+bool QelConfig::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        // The operator left the box for another control. Losing the focus
+        // because the window itself lost activation (a message box, another
+        // window) or to a pop-up is not leaving the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == medRate)
+                RateLostFocus();
+            else if (watched == medPeriod || watched == medAverage)
+                ShowRate(); // leaving the period or the average
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void QelConfig::ShowRate() {
+    const float rate =
+        Global::CalcFrameRate(AverageOf(medAverage), LeadingSingle(medPeriod->text()));
+    medRate->setText(FormatGeneralBlank(rate));
+}
+
+void QelConfig::RateLostFocus() {
+    const float rate = LeadingSingle(medRate->text());
+    if (optFixAvg->isChecked()) {
+        const float period = Global::FrameRateOf(AverageOf(medAverage), rate);
+        medPeriod->setText(FormatGeneralBlank(period));
+    } else {
+        const qint16 averages = Global::AveragesForRate(LeadingSingle(medPeriod->text()), rate);
+        medAverage->setText(FormatGeneralBlank(averages));
+    }
+}
+
+void QelConfig::SendSettings() {
+    auto send = [](const char* command, const QString& value) {
+        Global::SendToQel(QString::fromLatin1(command) + value + QLatin1Char('\r'));
+    };
+    send("SET PERIOD ", Field(medPeriod));
+    send("SET AVG ", Field(medAverage));
+    send("SET FPS ", Field(medFps));
+    const QString unit = TrimBlanks(lstUnitScan->currentText());
+    send("SET UNITSCAN ", unit);
+    if (unit == QLatin1String("USER"))
+        send("SET CVTUNIT ", Field(medCvtUnits));
+    send("SET EU ", OnOff(chkEu));
+    send("SET ZC ", OnOff(chkZc));
+    send("SET QPKTS ", OnOff(chkQPkts));
+    send("SET XSCANTRIG ", OnOff(chkXScanTrig));
+    send("SET PMAXL ", Field(medPMaxL));
+    send("SET PMAXH ", Field(medPMaxH));
+    send("SET PMINL ", Field(medPMinL));
+    send("SET PMINH ", Field(medPMinH));
+    send("SET NEGPTSL ", Field(medNegPtsL));
+    send("SET NEGPTSH ", Field(medNegPtsH));
+}
+
+void QelConfig::WarnAboutRate() {
+    const float rate =
+        Global::CalcFrameRate(AverageOf(medAverage), LeadingSingle(medPeriod->text()));
+    if (rate > 25.0f && !Global::HssEnabled)
+        MsgBox(QStringLiteral("WARNING: Scan rate is ") + FormatGeneral(rate) +
+               QStringLiteral(" Hz, limit is 25 Hz"));
+}
+
+void QelConfig::ApplyClick() {
+    SendSettings();
+    WarnAboutRate();
+    Global::SendList(QStringLiteral("SC"), true);
+    // The capture program's configuration file is written here once the
+    // high-speed capture hand-over exists.
+}
+
+void QelConfig::CloseClick() {
+    SendSettings();
+    Global::SendList(QStringLiteral("SC"), true);
+    WarnAboutRate();
+    Global::EnableConnectButton();
+    hideForm(); // stays loaded with its field values
+    // The capture program's configuration file is written here once the
+    // high-speed capture hand-over exists.
+}
+
+void QelConfig::CancelClick() {
+    // Moves a running list on by one step, as the end of a list reply does.
+    Global::SendList(QString(), false);
+    unload();
+}
+
+void QelConfig::TabChanged(int index) {
+    if (index == 1)
+        MsgBox(QStringLiteral(
+            "WARNING: Changes to any value on this page will require a full re-calibration"));
 }

@@ -3,6 +3,7 @@
 
 #include "core/form.h"
 
+class LineBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -16,6 +17,10 @@ public:
     void EchoLine(const QString& line);
     // The results box's text as the echo rule sees it (lines ended by CR LF).
     QString ResultText() const;
+
+    // Once the results reach this many characters, each new line drops the
+    // oldest one.
+    static constexpr int ResultLimit = 32000;
 
     QPlainTextEdit* txtCommand = nullptr;
     QPlainTextEdit* txtResult = nullptr;
@@ -33,4 +38,18 @@ public:
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdClose = nullptr;
+
+protected:
+    void onActivate() override;
+    void onUnload() override;
+
+private:
+    void txtCommandChange();
+    // Sends the command with CR and gives the command line the focus.
+    void sendListCommand(const QString& command);
+    void cmdSaveClick();
+    void cmdClearClick();
+
+    LineBox* results_ = nullptr;
+    bool emptyingCommand_ = false;
 };

@@ -3,6 +3,7 @@
 
 #include "core/form.h"
 
+class LineBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -18,4 +19,13 @@ public:
     QPushButton* cmdClear = nullptr;
     QPlainTextEdit* txtError = nullptr;
     QPushButton* cmdClose = nullptr;
+
+protected:
+    void onActivate() override;
+    void onUnload() override;
+
+private:
+    void cmdClearClick();
+
+    LineBox* errors_ = nullptr;
 };

@@ -22,7 +22,16 @@ public:
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    // Channels 0 to 15; points 0 to 69 for every kind of unit.
+    static constexpr int ChannelCount = 16;
+    static constexpr int PointCount = 70;
+
+protected:
+    void onLoad() override;
+
 private:
+    void cmdOkClick();
+
     QString commandWord_;
 };
 

@@ -4,11 +4,13 @@
 // panels, and the MDI area that holds the working windows Main and Bar.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QVector>
 
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
@@ -78,11 +80,46 @@ public:
     QMenu* mnuHelp = nullptr;
     QAction* mnuAbout = nullptr;
 
+    // The six decimal-places items in order, 0 to 5 places.
+    QAction* DecimalPlacesItem(int places) const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    QAction* addItem(QMenu* menu, const char* name, const char* caption);
+    void addSeparator(QMenu* menu, const char* name);
+    void sizePanels();
+    void subWindowActivated(QMdiSubWindow* sub);
+
+    // Menu handlers; the toolbar runs the same ones.
+    void OpenLogFileClick();
+    void CloseLogFileClick();
+    void UploadFileToQelClick();
+    void OrvikSettingsClick();
+    void ExitClick();
+    void ConnectClick();
+    void BarGraphOpenClick();
+    void DisplayClick(bool pressures);
+    void DecimalPlacesClick(int places);
+    void TagClick(qint16 first, qint16 last);
+    void StartScanClick();
+    void StopClick();
+    void CalZeroClick();
+    void ConfigureClick();
+    void CommandsClick();
+    void SaveSettingsClick();
+    void ErrorsClick();
+    void UploadSensorProfileFileClick();
+    void CreateSensorProfileFileClick();
+    void AboutClick();
+
     bool unloaded_ = false;
     QVector<QAction*> buttons_; // index 0 unused
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    QPointer<QMdiSubWindow> lastActiveSub_;
 };

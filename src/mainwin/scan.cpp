@@ -1,8 +1,33 @@
 #include "mainwin/scan.h"
-// PLACEHOLDER: replaced by the live scanning work.
+
+#include "session/send.h"
+#include "session/session.h"
+#include "session/state.h"
+
+// Scan control from the Qel menu and the toolbar: each is one command to the
+// unit, bracketed by the menu states of scanning and idle.
+
 namespace Global {
-void StartScan() {}
-void StopScan() {}
-void CalZero() {}
-void SaveSettings() {}
+
+void StartScan() {
+    // With the high-speed switch on, the capture program takes the scan over;
+    // until that hand-over exists, Start Scan starts an ordinary scan either
+    // way.
+    SetScanMenus();
+    SendToQel(QStringLiteral("SCAN\r"));
+}
+
+void StopScan() {
+    SetIdleMenus();
+    SendToQel(QStringLiteral("STOP\r"));
+}
+
+void CalZero() {
+    SendToQel(QStringLiteral("CALZ\r"));
+}
+
+void SaveSettings() {
+    SendToQel(QStringLiteral("SAVE\r"));
+}
+
 } // namespace Global

@@ -1,6 +1,63 @@
 #include "replies/frames.h"
-// PLACEHOLDER: replaced by the live scanning work.
+
+#include "bargraph/bar.h"
+#include "core/numbers.h"
+#include "core/registry.h"
+#include "replies/log.h"
+#include "session/session.h"
+#include "session/state.h"
+
+// Scan data arrives as a frame header ("FRAME x n", n the frame number)
+// followed by one line per channel ("c pressure temperature"). Each frame
+// updates the bar graph and, while scan data is logged, becomes either one
+// comma-separated row (time, frame number, sixteen pressures) or seventeen
+// plain log lines.
+
 namespace Global {
-void HandleFrameHeader(const QString&, const QStringList&) {}
-void HandleChannelLine(int, const QString&, const QStringList&, int) {}
+
+void HandleFrameHeader(const QString& line, const QStringList& tokens) {
+    const QString frameText = tokens.value(2);
+    const float frame = static_cast<float>(LeadingNumber(frameText));
+
+    // The frame numbered FramesPerScan - 1 is the last of the scan.
+    if (frame >= static_cast<float>(FramesPerScan - 1))
+        SetIdleMenus();
+
+    Registry::get<Bar>().SetFrame(frameText);
+
+    if (!LogScanData)
+        return;
+    if (LogIsCsv) {
+        const float time = FrameInterval * frame;
+        WriteLog(1, ExtTrigger ? QStringLiteral("XTRIG") : FormatGeneral(time));
+        WriteLog(1, frameText);
+    } else {
+        WriteLog(0, line);
+    }
+}
+
+void HandleChannelLine(int channel, const QString& line, const QStringList& tokens, int column) {
+    if (channel < 0 || channel > 15)
+        return;
+    const qint16 nChan = static_cast<qint16>(channel);
+    const QString value = tokens.value(column == 2 ? 2 : 1);
+
+    Bar& bar = Registry::get<Bar>();
+    bar.SetPressValue(nChan, value);
+    bar.CalcBar(nChan, static_cast<float>(LeadingNumber(value)), ChannelFullScale[nChan]);
+
+    if (!LogScanData)
+        return;
+    if (LogIsCsv) {
+        // The pressure is logged whatever the bar graph shows; channel 15
+        // ends the row.
+        if (nChan < 15)
+            WriteLog(1, tokens.value(1));
+        else
+            WriteLog(2, tokens.value(1));
+    } else {
+        WriteLog(0, line);
+    }
+}
+
 } // namespace Global

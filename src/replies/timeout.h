@@ -12,4 +12,9 @@ public:
     Timeout();
     QTimer* Timer1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+
+private:
+    // Each tick counts one second of the reboot; the window closes itself on
+    // the 36th.
+    void Timer1_Timer();
 };

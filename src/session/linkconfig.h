@@ -1,7 +1,15 @@
 #pragma once
 // LinkConfig: the link settings dialog, caption "Orvik Configuration".
+// Its controls are the working copy of the link settings (loaded from and
+// saved to the settings store); the Global variables are the copy the rest of
+// the program runs with. The high-speed switch and data file name have no
+// other copy, so the dialog keeps them in Global::HssEnabled and
+// Global::HssFileText: it reads them when it is created and writes them on
+// every change, and they survive the dialog being closed and created again.
 
 #include "core/form.h"
+
+#include <QString>
 
 class QCheckBox;
 class QGroupBox;
@@ -36,7 +44,18 @@ public:
     QPushButton* cmdBrowse = nullptr;
     QPushButton* cmdOk = nullptr;
 
+    // The interval and dwell boxes take one and up to three digits. A stored
+    // text the box cannot show as it is (after trimming blanks) gives the
+    // box's default instead: a value is never cut down to a different number.
+    static QString FitDigits(const QString& stored, int width, const QString& fallback);
+
 protected:
+    void onLoad() override;
     void onActivate() override;
     void onUnload() override;
+
+private:
+    void placeControls();
+    void cmdOkClick();
+    void cmdBrowseClick();
 };

@@ -1,37 +1,470 @@
 #include "session/mainform.h"
+
+#include "core/prompt.h"
+#include "core/registry.h"
+#include "mainwin/mdimain.h"
+#include "replies/dispatch.h"
 #include "session/connection.h"
+#include "session/send.h"
+#include "session/session.h"
+#include "session/state.h"
+
+#include <QFile>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTimer>
-// PLACEHOLDER: replaced by the session work.
-Main::Main() {
-    Image1 = new QLabel(this);
-    Image2 = new QLabel(this);
-    Label1 = new QLabel(this);
-    Label2 = new QLabel(this);
-    Label3 = new QLabel(this);
-    Label4 = new QLabel(this);
-    txtIpAdd = new QLineEdit(this);
-    Command1 = new QPushButton(QStringLiteral("Connect"), this);
-    lstIpHistory = new QListWidget(this);
-    Winsock1 = new QTcpSocket(this);
-    tmrSleep = new QTimer(this);
-    tmrStatus = new QTimer(this);
-    tmrResponse = new QTimer(this);
+
+#include <cmath>
+
+namespace {
+
+// Positions are kept in twips, 15 to a pixel.
+constexpr int TwipsPerPixel = 15;
+constexpr int LayoutMargin = 200;
+
+int Px(int twips) {
+    return twips / TwipsPerPixel;
 }
-Main::~Main() = default;
-void Main::onUnload() {}
+
+void Place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+QFont ArialFont(double points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// The banner: a deep blue band with a pressure trace running across it.
+QPixmap BannerPicture() {
+    QPixmap pix(493, 49);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, pix.width(), 0);
+    sky.setColorAt(0.0, QColor(12, 32, 74));
+    sky.setColorAt(0.6, QColor(24, 86, 140));
+    sky.setColorAt(1.0, QColor(40, 150, 170));
+    p.fillRect(pix.rect(), sky);
+    p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+    for (int x = 0; x < pix.width(); x += 16)
+        p.drawLine(x, 0, x, pix.height());
+    QPainterPath trace;
+    for (int x = 0; x <= pix.width(); x += 2) {
+        const double y = 30 + 9 * std::sin(x / 23.0) * std::exp(-x / 600.0) + 3 * std::sin(x / 5.0);
+        if (x == 0)
+            trace.moveTo(x, y);
+        else
+            trace.lineTo(x, y);
+    }
+    p.setPen(QPen(QColor(255, 210, 80), 2));
+    p.drawPath(trace);
+    p.setPen(Qt::white);
+    p.setFont(ArialFont(16, true));
+    p.drawText(QRect(12, 0, 300, 32), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Orvik 3"));
+    return pix;
+}
+
+// The side picture: sixteen channel bars of varying length on a dark column.
+QPixmap SidePicture() {
+    QPixmap pix(83, 320);
+    QPainter p(&pix);
+    QLinearGradient column(0, 0, 0, pix.height());
+    column.setColorAt(0.0, QColor(12, 32, 74));
+    column.setColorAt(1.0, QColor(40, 150, 170));
+    p.fillRect(pix.rect(), column);
+    const int lengths[16] = {52, 60, 41, 66, 58, 47, 70, 63, 35, 55, 68, 44, 61, 50, 57, 39};
+    for (int i = 0; i < 16; ++i) {
+        const int top = 16 + i * 18;
+        p.fillRect(QRect(8, top, 67, 10), QColor(255, 255, 255, 30));
+        p.fillRect(QRect(8, top, lengths[i], 10), QColor(255, 210, 80));
+    }
+    return pix;
+}
+
+MDIMain* Frame() {
+    return Registry::peek<MDIMain>();
+}
+
+} // namespace
+
+Main::Main() {
+    setWindowTitle(QString()); // the connection window has no caption
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setScaledContents(true);
+    Image1->setPixmap(BannerPicture());
+    Place(Image1, 1440, 240, 7395, 735);
+
+    Image2 = new QLabel(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setScaledContents(true);
+    Image2->setPixmap(SidePicture());
+    Place(Image2, 120, 240, 1245, 4800);
+
+    Label1 = new QLabel(QStringLiteral("Open New Qel Connection"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(ArialFont(9.75, true));
+    Place(Label1, 1440, 1320, 7215, 255);
+
+    Label3 = new QLabel(
+        QStringLiteral("To connect to a new QEL enter the QEL's IP address and press connect. "),
+        this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setFont(ArialFont(8.25, false));
+    Label3->setWordWrap(true);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(Label3, 1440, 1680, 2415, 615);
+
+    txtIpAdd = new QLineEdit(this);
+    txtIpAdd->setObjectName(QStringLiteral("txtIpAdd"));
+    txtIpAdd->setFont(ArialFont(12, true));
+    Place(txtIpAdd, 4080, 1800, 2775, 375);
+
+    Command1 = new QPushButton(QStringLiteral("Connect"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Place(Command1, 7080, 1680, 1095, 375);
+
+    Label2 = new QLabel(QStringLiteral("Open Existing QEL Connection"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(ArialFont(9.75, true));
+    Place(Label2, 1440, 2640, 7215, 255);
+
+    Label4 = new QLabel(
+        QStringLiteral(
+            "To connect to an existing QEL select the QEL's IP address and press connect."),
+        this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(ArialFont(8.25, false));
+    Label4->setWordWrap(true);
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(Label4, 1440, 3120, 2415, 735);
+
+    lstIpHistory = new QListWidget(this);
+    lstIpHistory->setObjectName(QStringLiteral("lstIpHistory"));
+    Place(lstIpHistory, 4080, 3120, 2775, 1620);
+
+    Winsock1 = new QTcpSocket(this);
+    Winsock1->setObjectName(QStringLiteral("Winsock1"));
+
+    tmrSleep = new QTimer(this);
+    tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
+    tmrSleep->setTimerType(Qt::PreciseTimer);
+    tmrSleep->setInterval(100);
+    tmrStatus = new QTimer(this);
+    tmrStatus->setObjectName(QStringLiteral("tmrStatus"));
+    tmrStatus->setInterval(2000);
+    tmrResponse = new QTimer(this);
+    tmrResponse->setObjectName(QStringLiteral("tmrResponse"));
+    tmrResponse->setInterval(5000);
+
+    connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
+    connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
+    connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
+    connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
+    connect(Winsock1, &QTcpSocket::disconnected, this, &Main::Winsock1_Close);
+    connect(Winsock1, &QTcpSocket::errorOccurred, this, &Main::Winsock1_Error);
+    connect(tmrSleep, &QTimer::timeout, this, [] { Global::SleepDone = true; });
+    connect(tmrStatus, &QTimer::timeout, this, &Main::tmrStatus_Timer);
+    connect(tmrResponse, &QTimer::timeout, this, &Main::tmrResponse_Timer);
+
+    // Client area large enough for the layout rule at its starting sizes.
+    resize(Px(9035), Px(5240));
+}
+
+Main::~Main() {
+    DetachSocket();
+}
+
+void Main::onUnload() {
+    DetachSocket();
+}
+
+void Main::DetachSocket() {
+    // Nothing of the socket may reach this window once it is going away.
+    if (!Winsock1)
+        return;
+    QObject::disconnect(Winsock1, nullptr, this, nullptr);
+    Winsock1->abort();
+}
+
+void Main::resizeEvent(QResizeEvent* event) {
+    Form::resizeEvent(event);
+    Layout();
+}
+
+void Main::Layout() {
+    const int clientWidth = width() * TwipsPerPixel;
+    const int clientHeight = height() * TwipsPerPixel;
+    for (QWidget* w : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Label1),
+                       static_cast<QWidget*>(Label2)}) {
+        const int left = w->x() * TwipsPerPixel;
+        w->resize(std::max(0, Px(clientWidth - left - LayoutMargin)), w->height());
+    }
+    for (QWidget* w : {static_cast<QWidget*>(lstIpHistory), static_cast<QWidget*>(Image2)}) {
+        const int top = w->y() * TwipsPerPixel;
+        const int height = clientHeight - top - LayoutMargin;
+        if (height > 100)
+            w->resize(w->width(), Px(height));
+    }
+}
+
+// --- sending and closing ----------------------------------------------------
+
+void Main::SendText(const QString& text) {
+    if (Winsock1->state() != QAbstractSocket::ConnectedState)
+        return;
+    Winsock1->write(text.toLatin1());
+}
+
+void Main::CloseSocket() {
+    if (Winsock1->state() == QAbstractSocket::UnconnectedState)
+        return;
+    closingByUs_ = true;
+    if (Winsock1->state() == QAbstractSocket::ConnectedState)
+        Winsock1->flush(); // commands already sent leave before the close
+    Winsock1->abort();
+    closingByUs_ = false;
+    wasConnected_ = false;
+}
+
+QString Main::LocalAddress() const {
+    if (Winsock1->state() != QAbstractSocket::ConnectedState)
+        return QString();
+    return Winsock1->localAddress().toString();
+}
+
+void Main::FillHistoryList() {
+    lstIpHistory->clear();
+    for (int i = 0; i <= 10; ++i)
+        if (!Global::IpHistory[i].isEmpty())
+            lstIpHistory->addItem(Global::IpHistory[i]);
+}
+
+// --- events -------------------------------------------------------------------
+
+void Main::Command1_Click() {
+    if (Global::ConnectState == 0) {
+        Global::IpAddress = txtIpAdd->text();
+        Global::ShowConnecting();
+        const UnitAddress target = ParseUnitAddress(Global::IpAddress);
+        wasConnected_ = false;
+        Winsock1->connectToHost(target.host, target.port);
+        return;
+    }
+    CloseSocket();
+    Global::EndSession();
+}
+
+void Main::lstIpHistory_Click(QListWidgetItem* item) {
+    if (item)
+        txtIpAdd->setText(item->text());
+}
+
+void Main::Winsock1_Connect() {
+    wasConnected_ = true;
+    Global::StartSession();
+}
+
+void Main::Winsock1_DataArrival() {
+    // Everything received so far is one arrival; it is cut into lines here
+    // and the lines are handed on from a queued call, so that this handler
+    // returns at once and further arrivals are seen while a line's handling
+    // waits (the save-and-reboot sequence pauses inside the dispatcher).
+    const QStringList lines = ArrivalLines(QString::fromLatin1(Winsock1->readAll()));
+    if (lines.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this, [this, lines] { DispatchLines(lines); }, Qt::QueuedConnection);
+}
+
+void Main::DispatchLines(const QStringList& lines) {
+    for (const QString& line : lines)
+        Global::HandleQelLine(line);
+}
+
+void Main::Winsock1_Close() {
+    if (closingByUs_)
+        return;
+    wasConnected_ = false;
+    Global::EndSession();
+}
+
+void Main::Winsock1_Error(QAbstractSocket::SocketError error) {
+    if (closingByUs_)
+        return;
+    // The unit closing the connection is the close event, not an error.
+    if (error == QAbstractSocket::RemoteHostClosedError && wasConnected_)
+        return;
+    const QString text = Winsock1->errorString() + QStringLiteral("\r") +
+                         QStringLiteral("Error Number ") +
+                         QString::number(SocketErrorNumber(error, wasConnected_));
+    wasConnected_ = false;
+    MsgBox(text, QStringLiteral("ERROR:"));
+    Global::EndSession();
+}
+
+void Main::tmrStatus_Timer() {
+    // An interval of 0 means the poll is on but never fires.
+    if (tmrStatus->interval() <= 0) {
+        tmrStatus->stop();
+        return;
+    }
+    Global::SendToQel(QStringLiteral("STATUS\r"));
+}
+
+void Main::tmrResponse_Timer() {
+    Global::SendList(QString(), false);
+    MsgBox(QStringLiteral("Timed out waiting for QEL response"));
+}
+
+// --- pure rules -----------------------------------------------------------------
+
+QStringList Main::ArrivalLines(const QString& arrival) {
+    QStringList pieces = arrival.split(QStringLiteral("\r\n"));
+    if (pieces.size() < 2)
+        return {};
+    pieces.removeLast();
+    return pieces;
+}
+
+int Main::SocketErrorNumber(QAbstractSocket::SocketError error, bool wasConnected) {
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::NetworkError:
+        return wasConnected ? 10053 : 10065;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    default:
+        return 12000 + static_cast<int>(error);
+    }
+}
+
+// --- shared procedures of the connection window ----------------------------------
+
 namespace Global {
-void AddIpToHistory(const QString&) {}
-void LoadIpHistory() {}
-void SaveIpHistory() {}
-void ShowConnecting() {}
-void DisableConnectButton() {}
-void EnableConnectButton() {}
+
+namespace {
+
+const char* const HistoryFileName = "IpHist.cfg";
+
+} // namespace
+
+void AddIpToHistory(const QString& address) {
+    if (address != IpHistory[0]) {
+        int found = -1;
+        for (int i = 0; i <= 10; ++i) {
+            if (IpHistory[i] == address) {
+                found = i;
+                break;
+            }
+        }
+        // A match moves up from where it was; a new address pushes the
+        // oldest entry out.
+        const int from = found >= 0 ? found : 10;
+        for (int j = from; j >= 1; --j)
+            IpHistory[j] = IpHistory[j - 1];
+        IpHistory[0] = address;
+    }
+    Registry::get<Main>().FillHistoryList();
+}
+
+void LoadIpHistory() {
+    QFile file(QString::fromLatin1(HistoryFileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QString text = QString::fromLatin1(file.readAll());
+    file.close();
+
+    // Lines end at CR LF, CR or LF; a last line without an end still counts.
+    QStringList lines;
+    QString current;
+    bool pending = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines << current;
+            current.clear();
+            pending = false;
+            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
+                text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            current += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        lines << current;
+
+    for (int i = 0; i <= 10; ++i) {
+        if (i >= lines.size())
+            return; // short file: what was read stays, the list is not refilled
+        IpHistory[i] = lines.at(i);
+    }
+    Registry::get<Main>().FillHistoryList();
+}
+
+void SaveIpHistory() {
+    QFile file(QString::fromLatin1(HistoryFileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QByteArray bytes;
+    for (int i = 0; i <= 10; ++i)
+        bytes += IpHistory[i].toLatin1() + "\r\n";
+    file.write(bytes);
+    file.close();
+}
+
+void ShowConnecting() {
+    ConnectState = 1;
+    if (MDIMain* frame = Frame()) {
+        frame->SetPanel(1, QStringLiteral("Connecting to ") + IpAddress);
+        frame->SetPanel(2, QStringLiteral("Getting Status"));
+    }
+    Main& main = Registry::get<Main>();
+    main.lstIpHistory->setEnabled(false);
+    main.Command1->setText(QStringLiteral("Cancel"));
+}
+
+void DisableConnectButton() {
+    Registry::get<Main>().Command1->setEnabled(false);
+}
+
+void EnableConnectButton() {
+    Registry::get<Main>().Command1->setEnabled(true);
+}
+
 } // namespace Global
+
 UnitAddress ParseUnitAddress(const QString& address) {
-    return UnitAddress{address, 23};
+    const int colon = address.indexOf(QLatin1Char(':'));
+    if (colon < 0 || address.indexOf(QLatin1Char(':'), colon + 1) >= 0)
+        return UnitAddress{address, 23};
+    const QString portText = address.mid(colon + 1);
+    if (portText.isEmpty())
+        return UnitAddress{address, 23};
+    for (const QChar c : portText)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return UnitAddress{address, 23};
+    bool ok = false;
+    const qlonglong port = portText.toLongLong(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return UnitAddress{address, 23};
+    return UnitAddress{address.left(colon), static_cast<quint16>(port)};
 }

@@ -2,12 +2,20 @@
 // Main: the connection window (an MDI working window). It holds the address
 // box, the history list, the Connect/Cancel/Disconnect button, the socket and
 // the session's three timers.
+//
+// The socket belongs to this window for the whole run: it is closed (never
+// deleted) when a session ends, so that code waiting in a message box or a
+// pause can never find it gone.
 
 #include "core/form.h"
+
+#include <QAbstractSocket>
+#include <QStringList>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QTcpSocket;
 class QTimer;
@@ -32,7 +40,45 @@ public:
     QTimer* tmrStatus = nullptr;
     QTimer* tmrResponse = nullptr;
 
+    // Writes a command to the unit when the connection stands; otherwise the
+    // command is dropped.
+    void SendText(const QString& text);
+    // Closes the connection at once. Closing a closed socket does nothing;
+    // the close event is not raised for a close of our own.
+    void CloseSocket();
+    // The socket's local address as text ("" while not connected).
+    QString LocalAddress() const;
+    // Refills lstIpHistory with the non-empty history entries, in order.
+    void FillHistoryList();
+
+    // One arrival of received text cut into lines: split at every CR LF, the
+    // piece after the last CR LF dropped; text without CR LF gives no line.
+    static QStringList ArrivalLines(const QString& arrival);
+    // The error number shown in the socket error box.
+    //   10061 connection refused        10060 timed out
+    //   11001 host not found            10065 host or network unreachable
+    //   10054 connection reset          10053 connection aborted
+    //   12000 + Qt's error code         anything else
+    static int SocketErrorNumber(QAbstractSocket::SocketError error, bool wasConnected);
+
 protected:
     bool isMdiChild() const override { return true; }
     void onUnload() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Command1_Click();
+    void lstIpHistory_Click(QListWidgetItem* item);
+    void Winsock1_Connect();
+    void Winsock1_DataArrival();
+    void Winsock1_Close();
+    void Winsock1_Error(QAbstractSocket::SocketError error);
+    void tmrStatus_Timer();
+    void tmrResponse_Timer();
+    void DispatchLines(const QStringList& lines);
+    void DetachSocket();
+    void Layout();
+
+    bool closingByUs_ = false;
+    bool wasConnected_ = false;
 };

@@ -20,4 +20,9 @@ void SendList(const QString& letters, bool start);
 // handled (a nested event loop ended by the pause timer tmrSleep).
 void Pause(qint16 ms);
 
+// Test hook: a factor applied to every Pause and to the reboot progress
+// window's one-second tick. Always 1 in the program; tests shrink it to run
+// the 35-second save-and-reboot sequence in a fraction of a second.
+extern double PauseScale;
+
 } // namespace Global

@@ -1,0 +1,307 @@
+// The connection window against a scripted fake unit: session start-up, the
+// paced settings queries, the cutting of arrivals into lines, refused and
+// closed connections.
+
+#include "config/qelconfig.h"
+#include "core/registry.h"
+#include "fakeunit.h"
+#include "fixture.h"
+#include "mainwin/logfile.h"
+#include "session/connection.h"
+#include "session/mainform.h"
+#include "session/send.h"
+#include "session/state.h"
+#include "sessionhelpers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+class TestTransport : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void sessionStartSendsFormatCommandsAndFirstListThenPolls();
+    void pollSettingsDecideTheStatusTimer_data();
+    void pollSettingsDecideTheStatusTimer();
+    void eachListRequestWaitsForTheLastLineOfThePreviousReply();
+    void silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage();
+    void arrivalsAreCutAtCrLfEachByItself();
+    void arrivalLinesRule();
+    void refusedConnectionShowsErrorBoxAndReturnsToNoConnection();
+    void unitClosingTheConnectionEndsTheSessionSilently();
+    void cancelWhileConnectingAbandonsTheConnection();
+    void hostColonPortSelectsThePort_data();
+    void hostColonPortSelectsThePort();
+
+private:
+    std::unique_ptr<ProgramFixture> fx;
+};
+
+void TestTransport::init() {
+    fx = std::make_unique<ProgramFixture>();
+    fx->startProgram();
+}
+
+void TestTransport::cleanup() {
+    fx.reset();
+}
+
+void TestTransport::sessionStartSendsFormatCommandsAndFirstListThenPolls() {
+    FakeUnit unit;
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List I\r"));
+    QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
+
+    Main& main = Registry::get<Main>();
+    QCOMPARE(main.Command1->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!main.lstIpHistory->isEnabled());
+    QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
+    QCOMPARE(Global::IpHistory[0], unit.address());
+    QCOMPARE(main.lstIpHistory->count(), 1);
+
+    // The first poll is one interval (2 s by default) after the start.
+    QVERIFY(main.tmrStatus->isActive());
+    QCOMPARE(main.tmrStatus->interval(), 2000);
+    main.tmrStatus->setInterval(50);
+    QVERIFY(unit.waitForReceived("STATUS\r"));
+    QVERIFY(unit.received().startsWith("SET BIN 0\rSET FORMAT 0\rList I\rSTATUS\r"));
+
+    // A second connect after a disconnect runs the whole start again.
+    main.Command1->click();
+    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+    QVERIFY(!main.tmrStatus->isActive());
+    QVERIFY(unit.waitForDisconnect());
+    unit.clearReceived();
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List I\r"));
+    QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
+}
+
+void TestTransport::pollSettingsDecideTheStatusTimer_data() {
+    QTest::addColumn<bool>("always");
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<int>("activeInterval"); // 0: timer not running
+    QTest::addColumn<QString>("panel2");
+    QTest::newRow("every 5 s") << true << "5" << 5000 << "Getting Status";
+    QTest::newRow("interval 0 never polls") << true << "0" << 0 << "Getting Status";
+    QTest::newRow("no number never polls") << true << "" << 0 << "Getting Status";
+    QTest::newRow("polling off") << false << "2" << 0 << "Status Off";
+}
+
+void TestTransport::pollSettingsDecideTheStatusTimer() {
+    QFETCH(bool, always);
+    QFETCH(QString, interval);
+    QFETCH(int, activeInterval);
+    QFETCH(QString, panel2);
+    Global::StatusPollAlways = always;
+    Global::StatusPollInterval = interval;
+    FakeUnit unit;
+    QVERIFY(ConnectToUnit(unit));
+    QTimer* poll = Registry::get<Main>().tmrStatus;
+    QCOMPARE(poll->isActive(), activeInterval != 0);
+    if (activeInterval)
+        QCOMPARE(poll->interval(), activeInterval);
+    QCOMPARE(PanelText(2), panel2);
+}
+
+void TestTransport::eachListRequestWaitsForTheLastLineOfThePreviousReply() {
+    FakeUnit unit;
+    unit.answerStandardLists();
+    QStringList groupC = FakeUnit::standardLists().value(QStringLiteral("List C"));
+    const QString lastOfC = groupC.takeLast(); // "SET NEGPTSH 0" held back
+    unit.answer(QStringLiteral("List C"), groupC);
+
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List C\r"));
+    QTest::qWait(300);
+    QVERIFY(!unit.received().contains("List H"));
+    QVERIFY(!Registry::get<QelConfig>().cmdOk->isEnabled());
+
+    unit.sendLines({lastOfC});
+    QVERIFY(unit.waitForReceived("List S\r"));
+    Main& main = Registry::get<Main>();
+    QTRY_VERIFY(!main.tmrResponse->isActive());
+    QCOMPARE(unit.commands(),
+             QStringList({"SET BIN 0", "SET FORMAT 0", "List I", "List C", "List H", "List S"}));
+    QVERIFY(Registry::get<QelConfig>().cmdOk->isEnabled());
+    QVERIFY(Registry::get<QelConfig>().cmdApply->isEnabled());
+    QVERIFY(fx->prompt->messages().isEmpty());
+}
+
+void TestTransport::silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage() {
+    FakeUnit unit; // answers "List I" late, then nothing more
+    Main& main = Registry::get<Main>();
+    main.tmrResponse->setInterval(300);
+
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List I\r"));
+    QTest::qWait(150); // the time-out counts from the latest request, not the first
+    unit.sendLines(FakeUnit::standardLists().value(QStringLiteral("List I")));
+    QVERIFY(unit.waitForReceived("List C\r"));
+    QElapsedTimer sinceC;
+    sinceC.start();
+    QVERIFY(fx->prompt->messages().isEmpty());
+    QVERIFY(unit.waitForReceived("List H\r"));
+    QVERIFY(sinceC.elapsed() >= 250);
+    QCOMPARE(fx->prompt->messages().size(), 1);
+    QVERIFY(unit.waitForReceived("List S\r"));
+    QCOMPARE(fx->prompt->messages().size(), 2);
+    QTRY_COMPARE(fx->prompt->messages().size(), 3); // the list ends with a third
+    QVERIFY(!main.tmrResponse->isActive());
+    QTest::qWait(400);
+    QCOMPARE(fx->prompt->messages().size(), 3);
+    for (const ShownPrompt& box : fx->prompt->shown) {
+        QCOMPARE(box.text, QStringLiteral("Timed out waiting for QEL response"));
+        QCOMPARE(box.title, QStringLiteral("Orvik 3"));
+    }
+    QCOMPARE(unit.commands(),
+             QStringList({"SET BIN 0", "SET FORMAT 0", "List I", "List C", "List H", "List S"}));
+}
+
+void TestTransport::arrivalsAreCutAtCrLfEachByItself() {
+    // The handed lines are seen in a plain log of error lines.
+    const QString logPath = fx->dir() + QStringLiteral("/arrivals.log");
+    fx->prompt->fileAnswers.enqueue(logPath);
+    Global::OpenLogFile();
+    Global::LogErrors = true;
+
+    FakeUnit unit;
+    QVERIFY(ConnectToUnit(unit));
+    QSignalSpy arrivals(Registry::get<Main>().Winsock1, &QTcpSocket::readyRead);
+    auto deliver = [&](const QByteArray& bytes) {
+        const int before = arrivals.size();
+        unit.sendRaw(bytes);
+        const bool arrived = QTest::qWaitFor([&] { return arrivals.size() > before; });
+        QCoreApplication::processEvents(); // the queued dispatch of this arrival
+        return arrived;
+    };
+    QVERIFY(deliver("ERROR: one\r\n"));
+    QVERIFY(deliver("ERROR: two\r\nERROR: three\r\n"));
+    QVERIFY(deliver("ERROR: four\r\nERR")); // the piece after the last CR LF is lost,
+    QVERIFY(deliver("OR: five\r\n"));       // also when the next arrival completes it
+    QVERIFY(deliver("ERROR: six"));         // no CR LF: nothing at all
+    QVERIFY(deliver("ERROR: seven\r\n"));
+
+    Global::CloseLogFile();
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("ERROR: one\r\nERROR: two\r\nERROR: three\r\n"
+                                       "ERROR: four\r\nERROR: seven\r\n"));
+}
+
+void TestTransport::arrivalLinesRule() {
+    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\n")), QStringList({"A"}));
+    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\nB\r\n")), QStringList({"A", "B"}));
+    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\nB")), QStringList({"A"}));
+    QCOMPARE(Main::ArrivalLines(QStringLiteral("AB")), QStringList());
+    // A lone CR or LF stays inside the line; an empty line is handed too.
+    QCOMPARE(Main::ArrivalLines(QStringLiteral("a\rb\nc\r\n\r\n")), QStringList({"a\rb\nc", ""}));
+}
+
+void TestTransport::refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+    probe.close(); // nothing listens there now
+
+    Main& main = Registry::get<Main>();
+    main.txtIpAdd->setText(address);
+    main.Command1->click();
+    QCOMPARE(PanelText(1), QStringLiteral("Connecting to ") + address);
+    QCOMPARE(main.Command1->text(), QStringLiteral("Cancel"));
+    QTRY_COMPARE(fx->prompt->shown.size(), 1);
+
+    const ShownPrompt box = fx->prompt->shown.first();
+    QCOMPARE(box.title, QStringLiteral("ERROR:"));
+    const QStringList parts = box.text.split(QLatin1Char('\r'));
+    QCOMPARE(parts.size(), 2);
+    QVERIFY(!parts[0].isEmpty());
+    QCOMPARE(parts[1], QStringLiteral("Error Number 10061"));
+    QCOMPARE(Global::ConnectState, qint16(0));
+    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+    QCOMPARE(PanelText(2), QString());
+    QCOMPARE(main.Command1->text(), QStringLiteral("Connect"));
+    QVERIFY(main.lstIpHistory->isEnabled());
+    QVERIFY(Global::IpHistory[0].isEmpty()); // only a connection that stood counts
+}
+
+void TestTransport::unitClosingTheConnectionEndsTheSessionSilently() {
+    FakeUnit unit;
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List I\r"));
+    unit.closeClient();
+    QTRY_COMPARE(Global::ConnectState, qint16(0));
+    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+    QCOMPARE(Registry::get<Main>().Command1->text(), QStringLiteral("Connect"));
+    QVERIFY(!Registry::get<Main>().tmrStatus->isActive());
+    QVERIFY(fx->prompt->shown.isEmpty());
+
+    // Sending now is dropped quietly.
+    Global::SendToQel(QStringLiteral("STATUS\r"));
+    QVERIFY(fx->prompt->shown.isEmpty());
+}
+
+void TestTransport::cancelWhileConnectingAbandonsTheConnection() {
+    FakeUnit unit;
+    Main& main = Registry::get<Main>();
+    main.txtIpAdd->setText(unit.address());
+    main.Command1->click();
+    QCOMPARE(Global::ConnectState, qint16(1));
+    QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
+    QVERIFY(!main.lstIpHistory->isEnabled());
+
+    main.Command1->click(); // "Cancel"
+    QCOMPARE(Global::ConnectState, qint16(0));
+    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+    QCOMPARE(main.Command1->text(), QStringLiteral("Connect"));
+    QTest::qWait(200);
+    QCOMPARE(Global::ConnectState, qint16(0));
+    QVERIFY(unit.received().isEmpty());
+    QVERIFY(fx->prompt->shown.isEmpty());
+}
+
+void TestTransport::hostColonPortSelectsThePort_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("plain address") << "192.168.1.50"
+                                   << "192.168.1.50" << 23;
+    QTest::newRow("host name") << "qel-7"
+                               << "qel-7" << 23;
+    QTest::newRow("with port") << "127.0.0.1:2323"
+                               << "127.0.0.1" << 2323;
+    QTest::newRow("highest port") << "rig:65535"
+                                  << "rig" << 65535;
+    QTest::newRow("port 0 is a host") << "rig:0"
+                                      << "rig:0" << 23;
+    QTest::newRow("port too big") << "rig:65536"
+                                  << "rig:65536" << 23;
+    QTest::newRow("not a number") << "rig:telnet"
+                                  << "rig:telnet" << 23;
+    QTest::newRow("ipv6 is a host") << "fe80::1"
+                                    << "fe80::1" << 23;
+}
+
+void TestTransport::hostColonPortSelectsThePort() {
+    QFETCH(QString, address);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    const UnitAddress target = ParseUnitAddress(address);
+    QCOMPARE(target.host, host);
+    QCOMPARE(int(target.port), port);
+}
+
+QTEST_MAIN(TestTransport)
+#include "tst_transport.moc"
