@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
 
     fx.startProgram();
     MDIMain& frame = Registry::get<MDIMain>();
-    frame.resize(1100, 900);
+    frame.resize(1200, 900);
     Main& main = Registry::get<Main>();
     main.txtIpAdd->setText(QStringLiteral("127.0.0.1:%1").arg(sim.port()));
     main.Command1->click();
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     QMdiSubWindow* sub = bar.subWindow();
     if (sub) {
         sub->move(0, 0);
-        sub->resize(sub->size() - bar.size() + QSize(640, 600));
+        sub->resize(sub->size() - bar.size() + QSize(960, 560));
     }
     frame.mnuStartScan->trigger();
     if (!QTest::qWaitFor([&] { return bar.LabelText("labFrameData").toInt() >= 40; }, 20000)) {

@@ -34,6 +34,7 @@ private slots:
     void scanDataIsNotLoggedWhenSwitchedOff();
     void otherRecordsFinishAnOpenRow();
     void malformedFrameLinesReadAsZeroAndCrashNothing();
+    void aFrameReachesTheScreenWhenItsLastChannelArrives();
 
 private:
     MDIMain& frame() { return Registry::get<MDIMain>(); }
@@ -228,6 +229,41 @@ void TestFrames::malformedFrameLinesReadAsZeroAndCrashNothing() {
     QVERIFY(bar().Shape(15)->px.isEmpty());
     QCOMPARE(closeLog(), QByteArray("0,,,abc,1e999\r\n"));
     QCOMPARE(fx->prompt->messages(), QStringList());
+}
+
+namespace {
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+} // namespace
+
+void TestFrames::aFrameReachesTheScreenWhenItsLastChannelArrives() {
+    Bar& b = bar();
+    QTest::qWait(50); // let the window's first paints settle
+    PaintCounter counter;
+    b.installEventFilter(&counter);
+    const QStringList values = pressures(1, 1);
+    Global::HandleQelLine(QStringLiteral("FRAME 0 1"));
+    for (int i = 0; i < 15; ++i)
+        Global::HandleQelLine(QString::number(i) + QLatin1Char(' ') + values[i] +
+                              QStringLiteral(" 20"));
+    QTest::qWait(40);
+    QCOMPARE(counter.paints, 0); // nothing of a half-received frame is shown
+    Global::HandleQelLine(QStringLiteral("15 16 20"));
+    QCOMPARE(counter.paints, 1); // the whole frame in one paint
+
+    // A frame whose last channel never comes is shown after a while.
+    Global::HandleQelLine(QStringLiteral("FRAME 0 2"));
+    Global::HandleQelLine(QStringLiteral("0 7 20"));
+    QTRY_COMPARE(counter.paints, 2);
+    QCOMPARE(b.LabelText("labFrameData"), QStringLiteral("2"));
 }
 
 QTEST_MAIN(TestFrames)

@@ -101,6 +101,11 @@ void TestScanSim::init() {
     QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && Global::FrameInterval > 0, 10000);
     QTRY_VERIFY(frame().mnuStartScan->isEnabled());
     main.tmrStatus->stop();
+    // A short period keeps the scans short: 8 averages of 50 us per channel
+    // make a frame every 6.4 ms.
+    Global::SendToQel(QStringLiteral("SET PERIOD 50\r"));
+    Global::SendList(QStringLiteral("S"), true);
+    QTRY_COMPARE(Global::FrameInterval, 0.0064f);
 }
 
 void TestScanSim::cleanup() {

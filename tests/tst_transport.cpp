@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -44,6 +45,7 @@ private slots:
     void cancelWhileConnectingAbandonsTheConnection();
     void hostColonPortSelectsThePort_data();
     void hostColonPortSelectsThePort();
+    void layoutStretchesControlsToTheWindowWithAMargin();
 
 private:
     std::unique_ptr<ProgramFixture> fx;
@@ -301,6 +303,21 @@ void TestTransport::hostColonPortSelectsThePort() {
     const UnitAddress target = ParseUnitAddress(address);
     QCOMPARE(target.host, host);
     QCOMPARE(int(target.port), port);
+}
+
+void TestTransport::layoutStretchesControlsToTheWindowWithAMargin() {
+    Main& main = Registry::get<Main>();
+    main.resize(700, 500); // 10500 x 7500 twips
+    QCOMPARE(main.Image1->width(), (10500 - 1440 - 200) / 15);
+    QCOMPARE(main.Label2->width(), (10500 - 1440 - 200) / 15);
+    QCOMPARE(main.lstIpHistory->height(), (7500 - 3120 - 200) / 15);
+    QCOMPARE(main.Image2->height(), (7500 - 240 - 200) / 15);
+    QCOMPARE(main.txtIpAdd->width(), 2775 / 15); // not stretched
+
+    // Heights are only set while the result is above 100 twips.
+    main.resize(700, 226); // 3390 twips
+    QCOMPARE(main.lstIpHistory->height(), (7500 - 3120 - 200) / 15);
+    QCOMPARE(main.Image2->height(), (3390 - 240 - 200) / 15);
 }
 
 QTEST_MAIN(TestTransport)

@@ -1,6 +1,9 @@
 #include "simclient.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHostAddress>
+#include <QTimer>
 #include <QtTest>
 
 SimClient::SimClient(QObject* parent) : QObject(parent) {
@@ -13,16 +16,33 @@ SimClient::SimClient(QObject* parent) : QObject(parent) {
 
 bool SimClient::connectTo(quint16 port) {
     socket.connectToHost(QHostAddress::LocalHost, port);
-    return QTest::qWaitFor([this] { return isConnected(); }, 5000);
+    return waitFor([this] { return isConnected(); });
 }
 
 bool SimClient::isConnected() const {
     return socket.state() == QAbstractSocket::ConnectedState;
 }
 
+bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<qint64>(left, 20)), &loop, &QEventLoop::quit);
+        connect(&socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit,
+                Qt::QueuedConnection);
+        loop.exec();
+    }
+    return true;
+}
+
 bool SimClient::waitForClosed(int timeoutMs) {
-    return QTest::qWaitFor(
-        [this] { return socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
+    return waitFor([this] { return socket.state() == QAbstractSocket::UnconnectedState; },
+                   timeoutMs);
 }
 
 void SimClient::sendRaw(const QByteArray& bytes) {
@@ -53,7 +73,7 @@ void SimClient::clear() {
 }
 
 bool SimClient::waitForLine(const std::function<bool(const QString&)>& test, int timeoutMs) {
-    return QTest::qWaitFor(
+    return waitFor(
         [&] {
             const QStringList all = lines();
             return std::any_of(all.begin(), all.end(), test);

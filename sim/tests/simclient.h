@@ -29,6 +29,9 @@ public:
     QStringList lines() const;
     void clear();
 
+    // Handles events until done() holds: woken by every read, and at least
+    // every 20 ms for conditions that do not depend on the client.
+    bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
     // Waits until some received line satisfies the test.
     bool waitForLine(const std::function<bool(const QString&)>& test, int timeoutMs = 5000);
     // Sends the command and returns every line up to and including the first

@@ -43,17 +43,19 @@ QStringList readyLines(int n) {
 // the six per-channel lists, then its master points.
 QStringList profileOf(SimClient& c, int channel, int lastPoint) {
     const QString n = QString::number(channel);
-    const QList<QPair<QString, QString>> lists = {
-        {"LIST O", "SET TEMP " + n + ' '}, {"LIST G", "SET TEMP " + n + ' '},
-        {"LIST B", "SET ABS" + n + ' '},   {"LIST L", "SET MIN" + n + ' '},
-        {"LIST H", "SET MAX" + n + ' '},   {"LIST N", "SET NEGPTS" + n + ' '}};
+    struct Request {
+        QString command, prefix, last;
+    };
+    const QList<Request> requests = {{"LIST O", "SET TEMP " + n + ' ', "SET TEMP 15 "},
+                                     {"LIST G", "SET TEMP " + n + ' ', "SET TEMP 15 "},
+                                     {"LIST B", "SET ABS" + n + ' ', "SET ABS15 "},
+                                     {"LIST L", "SET MIN" + n + ' ', "SET MIN15 "},
+                                     {"LIST H", "SET MAX" + n + ' ', "SET MAX15 "},
+                                     {"LIST N", "SET NEGPTS" + n + ' ', "SET NEGPTS15 "}};
     QStringList profile;
-    for (const auto& [command, prefix] : lists) {
-        const QStringList lines = c.ask(command, QStringLiteral("SET ") +
-                                                     command.mid(5) + QStringLiteral("15"));
-        Q_UNUSED(lines);
-        for (const QString& line : c.lines()) {
-            if (line.startsWith(prefix))
+    for (const Request& r : requests) {
+        for (const QString& line : c.ask(r.command, r.last)) {
+            if (line.startsWith(r.prefix))
                 profile << line;
         }
     }
@@ -63,6 +65,7 @@ QStringList profileOf(SimClient& c, int channel, int lastPoint) {
         if (line.startsWith(QLatin1String("INSERT ")))
             profile << line;
     }
+    // All three READY lines in, so that none is taken for the next answer.
     c.waitForLine([&](const QString&) { return c.lines().count(QStringLiteral("READY")) == 3; });
     return profile;
 }
@@ -204,7 +207,9 @@ void TestSession::pointCommandsEndWithReadyLinesAndFillCompletesThePoints() {
     QCOMPARE(c.exchange(QStringLiteral("INSERT 20 3 25 1.5 40000")), QStringList());
     QCOMPARE(c.exchange(QStringLiteral("insert 40 3 26 3.5 50000")), QStringList());
     QCOMPARE(c.exchange(QStringLiteral("LIST A 0 69 3")).size(), 2 + 3); // not filled yet
-    QCOMPARE(c.exchange(QStringLiteral("FILL")), QStringList({"FILLED 1048 POINTS", "READY", "READY"}));
+    // FILL completes every channel: 68 points here, 55 in each other one.
+    QCOMPARE(c.exchange(QStringLiteral("FILL")),
+             QStringList({"FILLED 893 POINTS", "READY", "READY"}));
     QCOMPARE(c.exchange(QStringLiteral("LIST A 30 30 3")).value(0),
              QStringLiteral("INSERT 30 3 25.5 2.5 45000"));
     QCOMPARE(c.exchange(QStringLiteral("LIST A 5 5 3")).value(0),

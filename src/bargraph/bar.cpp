@@ -12,6 +12,7 @@
 #include <QFontDatabase>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
 
@@ -61,10 +62,13 @@ QString Bar::RegularFontFamily() {
 Bar::Bar() {
     setWindowTitle(QStringLiteral("Bar Graph"));
     setAutoFillBackground(true);
-    flushTimer_ = new QTimer(this);
-    flushTimer_->setSingleShot(true);
-    flushTimer_->setInterval(IncompleteFrameMs);
-    connect(flushTimer_, &QTimer::timeout, this, &Bar::flushScanChanges);
+    incompleteTimer_ = new QTimer(this);
+    incompleteTimer_->setSingleShot(true);
+    incompleteTimer_->setInterval(IncompleteFrameMs);
+    connect(incompleteTimer_, &QTimer::timeout, this, &Bar::paintIncompleteFrame);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    connect(refreshTimer_, &QTimer::timeout, this, &Bar::paintCompletedFrames);
 }
 
 Bar::~Bar() = default;
@@ -136,7 +140,7 @@ void Bar::InitBackground() {
         shaBar[i].visible = true;
         shaBar[i].fill = QColor(0, 0, 255);
     }
-    pendingScan_ = QRegion();
+    frameChanges_ = unpainted_ = QRegion();
     update();
 }
 
@@ -196,7 +200,7 @@ void Bar::DrawBackground() {
     for (int i = 0; i <= 15; ++i)
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
-    pendingScan_ = QRegion();
+    frameChanges_ = unpainted_ = QRegion();
     update();
 }
 
@@ -290,9 +294,8 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
         markScanDirty(before);
         markScanDirty(after);
     }
-    // The last channel completes the frame: show it all at once.
     if (nChan == 15)
-        flushScanChanges();
+        frameComplete();
 }
 
 void Bar::SetPressValue(qint16 nChan, const QString& sPress) {
@@ -304,8 +307,8 @@ void Bar::SetPressValue(qint16 nChan, const QString& sPress) {
 void Bar::SetFrame(const QString& sFrame) {
     if (!isVisible())
         return;
-    // What an incomplete earlier frame changed goes out before the new frame.
-    flushScanChanges();
+    // An earlier frame whose last channel never came ends here.
+    frameComplete();
     setCaption(labFrameData, sFrame, true);
 }
 
@@ -381,17 +384,51 @@ QRect Bar::lineBounds(const BarLine& line) const {
 void Bar::markScanDirty(const QRect& r) {
     if (r.isEmpty())
         return;
-    pendingScan_ += r;
-    if (!flushTimer_->isActive())
-        flushTimer_->start();
+    if (frameChanges_.isEmpty())
+        incompleteTimer_->start();
+    frameChanges_ += r;
 }
 
-void Bar::flushScanChanges() {
-    flushTimer_->stop();
-    if (pendingScan_.isEmpty())
+int Bar::refreshMs() const {
+    const QScreen* s = screen();
+    const double rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    return std::max(1, int(1000.0 / rate));
+}
+
+// The frame's last channel has arrived. Its changes are painted at once,
+// unless the last paint was less than a screen refresh ago: then they wait
+// for the refresh, together with whatever later frames change meanwhile.
+// Painting directly (repaint) rather than asking Qt for a paint later keeps
+// the display from showing half of the next frame, whose lines may already
+// be arriving when Qt would get round to it.
+void Bar::frameComplete() {
+    incompleteTimer_->stop();
+    unpainted_ += frameChanges_;
+    frameChanges_ = QRegion();
+    if (unpainted_.isEmpty())
         return;
-    update(pendingScan_);
-    pendingScan_ = QRegion();
+    const qint64 since = lastPaint_.isValid() ? lastPaint_.elapsed() : refreshMs();
+    if (since >= refreshMs()) {
+        refreshTimer_->stop();
+        paintCompletedFrames();
+    } else if (!refreshTimer_->isActive()) {
+        refreshTimer_->start(int(refreshMs() - since));
+    }
+}
+
+void Bar::paintCompletedFrames() {
+    // While a frame is half received, its last channel paints instead.
+    if (!frameChanges_.isEmpty() || unpainted_.isEmpty())
+        return;
+    const QRegion region = unpainted_;
+    unpainted_ = QRegion();
+    repaint(region);
+}
+
+void Bar::paintIncompleteFrame() {
+    const QRegion region = unpainted_ + frameChanges_;
+    unpainted_ = frameChanges_ = QRegion();
+    update(region);
 }
 
 void Bar::paintLine(QPainter& p, const BarLine& line, const QRegion& region) const {
@@ -415,6 +452,7 @@ void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) 
 }
 
 void Bar::paintEvent(QPaintEvent* event) {
+    lastPaint_.start();
     QPainter p(this);
     const QRegion& region = event->region();
     for (const BarLine* line : {&linTop, &linCenter, &linBot, &linBotWL, &linBotWR})

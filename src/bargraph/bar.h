@@ -9,14 +9,14 @@
 // creates them, DrawBackground places them as fractions of the drawing area
 // (the widget's client rectangle), and every change marks exactly the
 // rectangles it touched as dirty. The changes a frame makes (frame number,
-// value labels, bars) are collected and handed to Qt in one update when the
-// frame's last channel arrives, so they reach the screen together; Qt merges
-// updates, so frames that come faster than the screen refreshes cost one
-// paint per refresh.
+// value labels, bars) are collected and painted together when the frame's
+// last channel arrives, at most once per screen refresh: frames that come
+// faster than the screen refreshes are merged into the next paint.
 
 #include "core/form.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLineF>
 #include <QRectF>
@@ -106,7 +106,10 @@ private:
     QRect pixelBounds(const QRectF& r) const;
     QRect lineBounds(const BarLine& line) const;
     void markScanDirty(const QRect& r);
-    void flushScanChanges();
+    void frameComplete();
+    void paintCompletedFrames();
+    void paintIncompleteFrame();
+    int refreshMs() const;
     void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
     void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
 
@@ -121,6 +124,9 @@ private:
     BarLabel labLeg[GridSlots];
     BarShape shaBar[ChannelSlots];
 
-    QRegion pendingScan_;          // what the current frame has changed
-    QTimer* flushTimer_ = nullptr; // shows an incomplete frame after a while
+    QRegion frameChanges_;              // what the frame being received changed
+    QRegion unpainted_;                 // what completed frames changed, not yet painted
+    QTimer* incompleteTimer_ = nullptr; // shows a frame whose last channel never comes
+    QTimer* refreshTimer_ = nullptr;    // paints completed frames at the next refresh
+    QElapsedTimer lastPaint_;           // since the last paint
 };
