@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     qelsim::Simulator simulator(options);
-    QObject::connect(&simulator, &qelsim::Simulator::notice, &app,
-                     [](const QString& notice) { printLine(stderr, QStringLiteral("qelsim: ") + notice); });
+    QObject::connect(&simulator, &qelsim::Simulator::notice, &app, [](const QString& notice) {
+        printLine(stderr, QStringLiteral("qelsim: ") + notice);
+    });
     QString error;
     if (!simulator.start(&error)) {
         printLine(stderr, QStringLiteral("qelsim: ") + error);

@@ -15,6 +15,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -87,6 +89,7 @@ private slots:
     void decimalPlacesItemsCheckExactlyOneAndSetBarFormat();
     void displayItemsCheckOneOfThePair();
     void barGraphOpenShowsTheGraphAndConnectShowsTheConnectionWindow();
+    void aWorkingWindowBecomingActiveRunsItsActivation();
     void toolbarKeysOpenTheirWindowsAndOthersDoNothing();
     void orvikSettingsShowsTheLinkSettingsDialog();
     void closingTheFrameWithALogOpenClosesItAndSavesEverything();
@@ -113,6 +116,12 @@ void TestMainWindow::startUpSetsCaptionPanelsAndWindows() {
     QVERIFY(Registry::get<Main>().subWindow());
     QCOMPARE(Registry::get<Main>().subWindow()->mdiArea(), f.mdiArea);
     QCOMPARE(Registry::get<Bar>().subWindow()->mdiArea(), f.mdiArea);
+    // The connection window opens at its own size, its controls in view.
+    Main& main = Registry::get<Main>();
+    const QRect inView(QPoint(0, 0), main.size());
+    QVERIFY(inView.contains(main.txtIpAdd->geometry()));
+    QVERIFY(inView.contains(main.Command1->geometry()));
+    QVERIFY(inView.contains(main.lstIpHistory->geometry()));
 }
 
 void TestMainWindow::menuTreeHasEveryItemInOrder() {
@@ -399,6 +408,31 @@ void TestMainWindow::barGraphOpenShowsTheGraphAndConnectShowsTheConnectionWindow
     f.mnuConnect->trigger();
     QVERIFY(Registry::isShown<Main>());
     QCOMPARE(f.mdiArea->activeSubWindow(), Registry::get<Main>().subWindow());
+}
+
+void TestMainWindow::aWorkingWindowBecomingActiveRunsItsActivation() {
+    ProgramFixture fixture;
+    fixture.startProgram();
+    MDIMain& f = Frame();
+    f.MenusConnected();
+    f.mnuConnect->trigger();
+    QMdiSubWindow* graph = Registry::get<Bar>().subWindow();
+    QMdiSubWindow* connection = Registry::get<Main>().subWindow();
+    graph->show();
+    f.mdiArea->setActiveSubWindow(connection);
+    QCOMPARE(f.mdiArea->activeSubWindow(), connection);
+    // The bar graph's activation redraws its scale, which sets the format
+    // from the decimal-places items.
+    Global::BarFormat = QStringLiteral("not yet");
+    f.mdiArea->setActiveSubWindow(graph);
+    QCOMPARE(f.mdiArea->activeSubWindow(), graph);
+    QVERIFY(Global::BarFormat != QLatin1String("not yet"));
+
+    Global::BarFormat = QStringLiteral("not yet");
+    f.mdiArea->setActiveSubWindow(connection);
+    QCOMPARE(Global::BarFormat, QStringLiteral("not yet"));
+    f.mdiArea->setActiveSubWindow(graph);
+    QVERIFY(Global::BarFormat != QLatin1String("not yet"));
 }
 
 void TestMainWindow::toolbarKeysOpenTheirWindowsAndOthersDoNothing() {

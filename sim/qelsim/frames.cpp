@@ -13,8 +13,8 @@ namespace qelsim {
 ScanSetup scanSetup(const UnitState& state, quint64 seed) {
     ScanSetup s;
     s.seed = seed;
-    s.frameNs = state.integer(QStringLiteral("AVG")) * state.integer(QStringLiteral("PERIOD")) *
-                16 * 1000;
+    s.frameNs =
+        state.integer(QStringLiteral("AVG")) * state.integer(QStringLiteral("PERIOD")) * 16 * 1000;
     s.framesPerScan = state.integer(QStringLiteral("FPS"));
     s.engineering = state.flag(QStringLiteral("EU"));
     s.zeroCorrect = state.flag(QStringLiteral("ZC"));
@@ -25,8 +25,8 @@ ScanSetup scanSetup(const UnitState& state, quint64 seed) {
         s.zeroPsi[ch] = state.channels[ch].zeroPsi;
         // Six significant digits at full scale: 4 decimals for 15 psi,
         // none for 100000 Pa.
-        const double full = std::max(std::fabs(s.ranges[ch].max), std::fabs(s.ranges[ch].min)) *
-                            s.factor;
+        const double full =
+            std::max(std::fabs(s.ranges[ch].max), std::fabs(s.ranges[ch].min)) * s.factor;
         const int magnitude = full > 0 ? int(std::floor(std::log10(full))) : 0;
         s.decimals[ch] = std::clamp(5 - magnitude, 0, 6);
     }

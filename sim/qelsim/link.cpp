@@ -6,8 +6,7 @@
 namespace qelsim {
 
 Link::Link(QTcpSocket* socket, const SimOptions& options, OutputRecorder* output, QObject* parent)
-    : QObject(parent), socket_(socket), options_(options), output_(output),
-      random_(options.seed) {
+    : QObject(parent), socket_(socket), options_(options), output_(output), random_(options.seed) {
     socket_->setParent(this);
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     peer_ = QStringLiteral("%1:%2").arg(socket_->peerAddress().toString()).arg(socket_->peerPort());

@@ -37,9 +37,9 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
         QStringLiteral("port"),
         QStringLiteral("TCP port to listen on (default 23; 0 picks a free port)."),
         QStringLiteral("n"));
-    const QCommandLineOption bind(
-        QStringLiteral("bind"), QStringLiteral("Address to listen on (default 0.0.0.0)."),
-        QStringLiteral("address"));
+    const QCommandLineOption bind(QStringLiteral("bind"),
+                                  QStringLiteral("Address to listen on (default 0.0.0.0)."),
+                                  QStringLiteral("address"));
     const QCommandLineOption model(
         QStringLiteral("model"),
         QStringLiteral("Kind of unit: Q1600 (default), QM1600 (module-style: \"Status->\" "
@@ -105,8 +105,8 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
         QStringLiteral("Fault: close the next connection as soon as it is accepted, before "
                        "any byte."));
     parser.addOptions({help, version, port, bind, model, seed, record, recordOutput, rebootSeconds,
-                       calibrateMs, maxRate, silentAfter, closeAfterFrames, splitLines,
-                       splitDelay, slow, refuse});
+                       calibrateMs, maxRate, silentAfter, closeAfterFrames, splitLines, splitDelay,
+                       slow, refuse});
 
     auto fail = [&](const QString& message) {
         *text = message + QStringLiteral("\nTry 'qelsim --help'.");
@@ -123,8 +123,8 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
         return ParseResult::Version;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("Unexpected argument '%1'.")
-                        .arg(parser.positionalArguments().first()));
+        return fail(
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     long long n = 0;
     auto number = [&](const QCommandLineOption& option, long long lo, long long hi,

@@ -78,8 +78,8 @@ void Simulator::onNewConnection() {
             continue;
         }
         if (link_) {
-            recorder_.note(QStringLiteral("connection from %1 replaced by %2")
-                               .arg(link_->peer(), peer));
+            recorder_.note(
+                QStringLiteral("connection from %1 replaced by %2").arg(link_->peer(), peer));
             Link* old = link_.data();
             old->disconnect(this);
             old->closeWhenSent();
@@ -93,9 +93,8 @@ void Simulator::onNewConnection() {
         connect(link_, &Link::commandReceived, this, &Simulator::onCommand);
         connect(link_, &Link::ignoredAfterCr, this,
                 [this](char byte) { recorder_.ignoredAfterCr(byte); });
-        connect(link_, &Link::unterminated, this, [this](const QByteArray& bytes) {
-            recorder_.command(bytes, false);
-        });
+        connect(link_, &Link::unterminated, this,
+                [this](const QByteArray& bytes) { recorder_.command(bytes, false); });
         connect(link_, &Link::closed, this, &Simulator::onLinkClosed);
         connect(link_, &Link::drained, this, [this] {
             if (waitingForDrain_ && link_ && link_->pendingBytes() < kLowWater) {

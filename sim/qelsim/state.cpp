@@ -117,10 +117,10 @@ QString hostValue(const QStringList& words, QString* error) {
 } // namespace
 
 QStringList UnitState::scanGroup() {
-    return {QStringLiteral("PERIOD"), QStringLiteral("AVG"),      QStringLiteral("FPS"),
-            QStringLiteral("XSCANTRIG"), QStringLiteral("EU"),    QStringLiteral("ZC"),
-            QStringLiteral("QPKTS"),  QStringLiteral("UNITSCAN"), QStringLiteral("CVTUNIT"),
-            QStringLiteral("BIN"),    QStringLiteral("FORMAT"),   QStringLiteral("PAGE")};
+    return {QStringLiteral("PERIOD"),    QStringLiteral("AVG"),      QStringLiteral("FPS"),
+            QStringLiteral("XSCANTRIG"), QStringLiteral("EU"),       QStringLiteral("ZC"),
+            QStringLiteral("QPKTS"),     QStringLiteral("UNITSCAN"), QStringLiteral("CVTUNIT"),
+            QStringLiteral("BIN"),       QStringLiteral("FORMAT"),   QStringLiteral("PAGE")};
 }
 
 QStringList UnitState::calibrationGroup() {
@@ -130,11 +130,11 @@ QStringList UnitState::calibrationGroup() {
 
 UnitState::UnitState(const Model& m, quint64 seed) : model(m) {
     const char* const defaults[][2] = {
-        {"PERIOD", "500"}, {"AVG", "8"},      {"FPS", "100"},      {"XSCANTRIG", "0"},
-        {"EU", "1"},       {"ZC", "1"},       {"QPKTS", "0"},      {"UNITSCAN", "PSI"},
-        {"CVTUNIT", "1"},  {"BIN", "0"},      {"FORMAT", "0"},     {"PAGE", "0"},
-        {"PMAXL", "15"},   {"PMAXH", "15"},   {"PMINL", "-15"},    {"PMINH", "-15"},
-        {"NEGPTSL", "0"},  {"NEGPTSH", "0"},  {"HOST", "0 0 T"},
+        {"PERIOD", "500"}, {"AVG", "8"},     {"FPS", "100"},    {"XSCANTRIG", "0"},
+        {"EU", "1"},       {"ZC", "1"},      {"QPKTS", "0"},    {"UNITSCAN", "PSI"},
+        {"CVTUNIT", "1"},  {"BIN", "0"},     {"FORMAT", "0"},   {"PAGE", "0"},
+        {"PMAXL", "15"},   {"PMAXH", "15"},  {"PMINL", "-15"},  {"PMINH", "-15"},
+        {"NEGPTSL", "0"},  {"NEGPTSH", "0"}, {"HOST", "0 0 T"},
     };
     for (const auto& d : defaults)
         settings_.insert(QLatin1String(d[0]), QLatin1String(d[1]));
@@ -156,8 +156,8 @@ UnitState::UnitState(const Model& m, quint64 seed) : model(m) {
         for (int i = 0; i < 3; ++i) {
             const double scale = std::pow(10.0, -2 * i - 2);
             data.tempOffset[i] = numberText(roundTo(scale * noise(seed, key, 10 + i), 9));
-            data.tempGain[i] =
-                numberText(roundTo((i == 0 ? 1.0 : 0.0) + 0.1 * scale * noise(seed, key, 20 + i), 9));
+            data.tempGain[i] = numberText(
+                roundTo((i == 0 ? 1.0 : 0.0) + 0.1 * scale * noise(seed, key, 20 + i), 9));
         }
         data.points.assign(points, PointSlot());
         int negative = 0;

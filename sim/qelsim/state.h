@@ -73,7 +73,11 @@ private:
 void fillPoints(ChannelData& channel);
 
 // The temperature-coefficient words a "SET TEMP" line may carry.
-inline QString offsetWord() { return QStringLiteral("OFFSET"); }
-inline QString gainWord() { return QStringLiteral("GAIN"); }
+inline QString offsetWord() {
+    return QStringLiteral("OFFSET");
+}
+inline QString gainWord() {
+    return QStringLiteral("GAIN");
+}
 
 } // namespace qelsim

@@ -309,7 +309,9 @@ void Unit::list(Outcome& out, const QStringList& words, const QString& localAddr
             if (letter == QLatin1String("Z")) {
                 const RangePsi r = state_.range(ch);
                 const double half = r.max > r.min ? (r.max - r.min) / 2.0 : 1.0;
-                line(out, QStringLiteral("SET ZERO%1 %2").arg(ch).arg(std::llround(zero / half * 30000.0)));
+                line(out, QStringLiteral("SET ZERO%1 %2")
+                              .arg(ch)
+                              .arg(std::llround(zero / half * 30000.0)));
             } else {
                 line(out, QStringLiteral("SET DELTA%1 %2").arg(ch).arg(numberText(zero * factor)));
             }

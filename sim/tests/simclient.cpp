@@ -33,8 +33,7 @@ bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
         QEventLoop loop;
         QTimer::singleShot(int(std::min<qint64>(left, 20)), &loop, &QEventLoop::quit);
         connect(&socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-        connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit,
-                Qt::QueuedConnection);
+        connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit, Qt::QueuedConnection);
         loop.exec();
     }
     return true;

@@ -61,12 +61,13 @@ void TestProtocol::settingsGroupsEndWithTheLinesTheProgramWaitsFor() {
 
     // The program's own mixed-case requests, back to back as it sends them.
     c.sendRaw("SET BIN 0\rSET FORMAT 0\rList I\r");
-    QVERIFY(c.waitForLine([](const QString& l) { return l.startsWith(QLatin1String("SET HOST")); }));
-    QCOMPARE(c.lines(), QStringList({QStringLiteral("SET MODEL ") + model,
-                                     QStringLiteral("SET SERNUM 16465"),
-                                     QStringLiteral("SET VERSION 1.07"),
-                                     QStringLiteral("SET IPADDR 127.0.0.1"),
-                                     QStringLiteral("SET HOST 0 0 T")}));
+    QVERIFY(
+        c.waitForLine([](const QString& l) { return l.startsWith(QLatin1String("SET HOST")); }));
+    QCOMPARE(
+        c.lines(),
+        QStringList({QStringLiteral("SET MODEL ") + model, QStringLiteral("SET SERNUM 16465"),
+                     QStringLiteral("SET VERSION 1.07"), QStringLiteral("SET IPADDR 127.0.0.1"),
+                     QStringLiteral("SET HOST 0 0 T")}));
 
     QCOMPARE(c.ask(QStringLiteral("List C"), QStringLiteral("SET NEGPTSH")),
              QStringList({"SET PMAXL 15", "SET PMAXH 15", "SET PMINL -15", "SET PMINH -15",
@@ -105,7 +106,7 @@ void TestProtocol::commandsEndAtCarriageReturnAndTheLineFeedAfterItIsIgnored() {
     SimClient& c = b.client;
     // The console sends CR LF; a command may arrive in pieces.
     for (const QByteArray& piece : {QByteArray("li"), QByteArray("ST c\r"), QByteArray("\nSTA"),
-                                   QByteArray("TUS\r"), QByteArray("\n")}) {
+                                    QByteArray("TUS\r"), QByteArray("\n")}) {
         c.sendRaw(piece);
         QTest::qWait(5);
     }
@@ -210,7 +211,8 @@ void TestProtocol::statusAnswerFollowsTheModelAndWhatTheUnitDoes() {
         QCOMPARE(a, QStringList({"Status->READY"}));
         // A "Module" line follows every fifth status answer, in its write.
         if (i % 5 == 4) {
-            QVERIFY(m.waitForLine([](const QString& l) { return l.startsWith(QLatin1String("Module")); }));
+            QVERIFY(m.waitForLine(
+                [](const QString& l) { return l.startsWith(QLatin1String("Module")); }));
             QCOMPARE(m.lines().value(1), QStringLiteral("Module %1 ok").arg(i / 5));
         }
     }

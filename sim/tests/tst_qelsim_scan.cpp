@@ -275,7 +275,8 @@ void TestScan::rawModeSendsWholeCounts() {
     QCOMPARE(f.channels.value(0).size(), 16);
     for (int ch = 0; ch < 16; ++ch) {
         const QStringList t = f.channels[0][ch].split(QLatin1Char(' '));
-        QCOMPARE(t[1], QString::number(pressureCounts(pressurePsi(1, 0, ch, {-15, 15}), {-15, 15})));
+        QCOMPARE(t[1],
+                 QString::number(pressureCounts(pressurePsi(1, 0, ch, {-15, 15}), {-15, 15})));
         QCOMPARE(t[2], QString::number(temperatureCounts(temperatureC(1, 0, ch))));
     }
 }

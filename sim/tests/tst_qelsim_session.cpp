@@ -59,8 +59,8 @@ QStringList profileOf(SimClient& c, int channel, int lastPoint) {
                 profile << line;
         }
     }
-    const QStringList points =
-        c.ask(QStringLiteral("LIST M 0 %1 %2").arg(lastPoint).arg(channel), QStringLiteral("READY"));
+    const QStringList points = c.ask(QStringLiteral("LIST M 0 %1 %2").arg(lastPoint).arg(channel),
+                                     QStringLiteral("READY"));
     for (const QString& line : points) {
         if (line.startsWith(QLatin1String("INSERT ")))
             profile << line;
@@ -74,7 +74,8 @@ QStringList profileOf(SimClient& c, int channel, int lastPoint) {
 QStringList movedTo(const QStringList& profile, int from, int to) {
     QStringList moved;
     for (QString line : profile) {
-        if (line.startsWith(QLatin1String("SET TEMP ")) || line.startsWith(QLatin1String("INSERT "))) {
+        if (line.startsWith(QLatin1String("SET TEMP ")) ||
+            line.startsWith(QLatin1String("INSERT "))) {
             QStringList t = line.split(QLatin1Char(' '));
             t[2] = QString::number(to);
             line = t.join(QLatin1Char(' '));
@@ -218,9 +219,9 @@ void TestSession::pointCommandsEndWithReadyLinesAndFillCompletesThePoints() {
              QStringLiteral("INSERT 69 3 26 3.5 50000"));
     QCOMPARE(c.exchange(QStringLiteral("LIST M 0 69 3")).size(), 2 + 3);
 
-    const QStringList bad = {"LIST M 50 5 3", "LIST M 0 70 3", "LIST A 0 69 16", "LIST M",
-                             "INSERT 70 3 1 2 3", "INSERT 1 3 1 2", "INSERT 1 3 a 2 3",
-                             "DELETE 0 69 x", "FILL 3 4"};
+    const QStringList bad = {"LIST M 50 5 3",    "LIST M 0 70 3",     "LIST A 0 69 16",
+                             "LIST M",           "INSERT 70 3 1 2 3", "INSERT 1 3 1 2",
+                             "INSERT 1 3 a 2 3", "DELETE 0 69 x",     "FILL 3 4"};
     for (const QString& command : bad) {
         const QStringList answer = c.exchange(command);
         QCOMPARE(answer.size(), 1);
@@ -348,7 +349,8 @@ void TestSession::recordsShowEveryCommandAndEveryByteSent() {
     QFile record(options.recordFile);
     QVERIFY(record.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromLatin1(record.readAll()).split(QLatin1Char('\n'));
-    const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
+    const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
     QStringList entries;
     for (const QString& line : lines) {
         if (line.isEmpty())
@@ -358,7 +360,8 @@ void TestSession::recordsShowEveryCommandAndEveryByteSent() {
     }
     QCOMPARE(entries.size(), 6);
     QVERIFY(entries[0].startsWith(QLatin1String("# connection from 127.0.0.1:")));
-    QCOMPARE(entries.mid(1, 4), QStringList({"LIST C<CR><LF>", "STATUS<CR>", "<01><3C>x<CR>", "PART"}));
+    QCOMPARE(entries.mid(1, 4),
+             QStringList({"LIST C<CR><LF>", "STATUS<CR>", "<01><3C>x<CR>", "PART"}));
     QVERIFY(entries[5].endsWith(QLatin1String(" closed")));
 }
 

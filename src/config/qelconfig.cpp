@@ -224,7 +224,7 @@ bool QelConfig::eventFilter(QObject* watched, QEvent* event) {
         // because the window itself lost activation (a message box, another
         // window) or to a pop-up is not leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (watched == medRate)
                 RateLostFocus();
             else if (watched == medPeriod || watched == medAverage)
@@ -292,8 +292,8 @@ void QelConfig::ApplyClick() {
 
 void QelConfig::CloseClick() {
     SendSettings();
-    WarnAboutRate();
     Global::SendList(QStringLiteral("SC"), true);
+    WarnAboutRate();
     Global::EnableConnectButton();
     hideForm(); // stays loaded with its field values
     // The capture program's configuration file is written here once the

@@ -1,17 +1,21 @@
 #include "console/linebox.h"
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 } // namespace
 
 LineBox::LineBox(QPlainTextEdit* view, bool followEnd)
-    : QObject(view), view_(view), followEnd_(followEnd) {
+    : QObject(view), view_(view), updateTimer_(new QTimer(this)), followEnd_(followEnd) {
     // The box shows what the program put into it; nothing to undo.
     view_->setUndoRedoEnabled(false);
+    updateTimer_->setSingleShot(true);
+    connect(updateTimer_, &QTimer::timeout, this, &LineBox::updateView);
 }
 
 void LineBox::appendLine(const QString& line) {
@@ -77,26 +81,26 @@ QString LineBox::displayText(const QString& lineWithoutEnd) {
 }
 
 void LineBox::scheduleUpdate() {
-    if (updatePending_)
+    if (updateTimer_->isActive())
         return;
-    updatePending_ = true;
-    QMetaObject::invokeMethod(this, &LineBox::updateView, Qt::QueuedConnection);
+    const qint64 since = sinceUpdate_.isValid() ? sinceUpdate_.elapsed() : UpdateInterval;
+    updateTimer_->start(int(qBound(qint64(0), UpdateInterval - since, qint64(UpdateInterval))));
 }
 
 void LineBox::updateView() {
-    updatePending_ = false;
+    updateTimer_->stop();
+    sinceUpdate_.start();
     QTextDocument* doc = view_->document();
     bool changed = false;
 
-    // Each cursor move happens inside an edit block: outside one, the cursor
-    // would lay out its line to remember its horizontal position.
+    // The cursors are placed by position inside an edit block: moving them
+    // by blocks, or outside an edit block, would lay out the lines they pass.
     const int remove = qMin(droppedSinceView_, viewLines_);
     droppedSinceView_ = 0;
     if (remove > 0) {
         QTextCursor cursor(doc);
         cursor.beginEditBlock();
-        cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, remove);
+        cursor.setPosition(doc->findBlockByNumber(remove).position(), QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
         cursor.endEditBlock();
         viewLines_ -= remove;
@@ -116,7 +120,7 @@ void LineBox::updateView() {
         const int caretPosition = view_->textCursor().position();
         QTextCursor cursor(doc);
         cursor.beginEditBlock();
-        cursor.movePosition(QTextCursor::End);
+        cursor.setPosition(doc->characterCount() - 1);
         cursor.insertText(add);
         cursor.endEditBlock();
         viewLines_ = total;
@@ -132,6 +136,9 @@ void LineBox::updateView() {
         }
     }
 
-    if (changed && followEnd_)
-        view_->moveCursor(QTextCursor::End);
+    if (changed && followEnd_) {
+        QTextCursor end(doc);
+        end.setPosition(doc->characterCount() - 1);
+        view_->setTextCursor(end);
+    }
 }

@@ -6,15 +6,18 @@
 // character count, so appending a line and dropping the first one cost the
 // same whatever the box holds. The box itself (a QPlainTextEdit, one block
 // per line, an empty block last where the caret rests after the final CR LF)
-// is brought up to date once per pass of the event loop: lines that arrive
-// together are laid out and scrolled into view together, and lines dropped
-// before they were ever shown are never laid out.
+// is brought up to date on the next pass of the event loop, and while lines
+// stream in at most every UpdateInterval milliseconds: lines that arrive
+// together are laid out, painted and scrolled into view together, and lines
+// dropped before they were ever shown are never laid out.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <deque>
 
 class QPlainTextEdit;
+class QTimer;
 
 class LineBox : public QObject {
     Q_OBJECT
@@ -22,6 +25,11 @@ public:
     // followEnd: after each update put the caret at the end of the text so
     // that the newest line is in view; otherwise the caret stays where it is.
     LineBox(QPlainTextEdit* view, bool followEnd);
+
+    // The shortest time between two updates of the box: quicker than the
+    // eye, slow enough that a stream of scan data costs a few updates a
+    // second rather than one per arrival.
+    static constexpr int UpdateInterval = 40;
 
     // Appends the line and CR LF. A line that holds CR LF pairs of its own
     // becomes several lines, as it would in the text.
@@ -48,7 +56,8 @@ private:
     void scheduleUpdate();
 
     QPlainTextEdit* view_;
-    bool updatePending_ = false;
+    QTimer* updateTimer_;
+    QElapsedTimer sinceUpdate_;
     bool followEnd_;
     std::deque<QString> lines_; // each ends with CR LF
     qsizetype length_ = 0;

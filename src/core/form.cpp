@@ -29,8 +29,14 @@ void Form::attachToFrame() {
         return;
     if (isMdiChild()) {
         if (auto* area = qobject_cast<QMdiArea*>(frame->centralWidget())) {
+            // The sub-window takes the form's own size (or its size hint
+            // when it set none); it would otherwise shrink to its title bar
+            // around a form that is not shown yet.
+            const QSize inner =
+                testAttribute(Qt::WA_Resized) || !sizeHint().isValid() ? size() : sizeHint();
             QMdiSubWindow* sub = area->addSubWindow(this);
             sub->setWindowTitle(windowTitle());
+            sub->resize(inner.grownBy(sub->contentsMargins()));
             sub->hide();
         }
     } else {

@@ -38,18 +38,22 @@ QList<QWidget*> windows() {
 }
 
 void unloadAll() {
-    QList<QWidget*> list = windows();
+    // Guarded pointers: deleting one window may take others with it (the
+    // frame owns the top-level forms), so each is checked before its delete.
+    QList<QPointer<QWidget>> list;
+    for (QWidget* w : windows())
+        list.append(w);
     for (Entry* e : entries())
         e->window = nullptr;
     for (int i = list.size() - 1; i >= 0; --i) {
-        QPointer<QWidget> w = list[i];
-        if (w) {
-            // A window inside an MDI sub-window goes with its frame.
-            QWidget* outer = w->parentWidget() && w->parentWidget()->inherits("QMdiSubWindow")
-                                 ? w->parentWidget()
-                                 : w.data();
-            delete outer;
-        }
+        QWidget* w = list[i];
+        if (!w)
+            continue;
+        // A window inside an MDI sub-window goes with its frame.
+        QWidget* outer = w->parentWidget() && w->parentWidget()->inherits("QMdiSubWindow")
+                             ? w->parentWidget()
+                             : w;
+        delete outer;
     }
 }
 

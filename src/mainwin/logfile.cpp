@@ -36,7 +36,7 @@ void OpenLogFile() {
         return;
 
     auto* file = new QFile(name);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         delete file;
         MsgBox(QStringLiteral("Error opening log file ") + name);
         if (!LogFile) {

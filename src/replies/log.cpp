@@ -25,8 +25,11 @@ void WriteLog(qint16 kind, const QString& text) {
     default:
         return;
     }
-    // The file is unbuffered: each record reaches the system as it is written.
+    // Each completed line reaches the system at once; the fields of an open
+    // comma-separated row wait in the buffer until the row ends.
     LogFile->write(record.toLatin1());
+    if (kind != 1)
+        LogFile->flush();
 }
 
 } // namespace Global

@@ -171,6 +171,7 @@ Main::Main() {
     connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
     connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
     connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
+    Winsock1->setReadBufferSize(64 * 1024);
     connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
     connect(Winsock1, &QTcpSocket::disconnected, this, &Main::Winsock1_Close);
     connect(Winsock1, &QTcpSocket::errorOccurred, this, &Main::Winsock1_Error);
@@ -281,11 +282,25 @@ void Main::Winsock1_DataArrival() {
     // and the lines are handed on from a queued call, so that this handler
     // returns at once and further arrivals are seen while a line's handling
     // waits (the save-and-reboot sequence pauses inside the dispatcher).
+    // At most one arrival waits in the queue: the next one is read when it
+    // starts. With the socket's read buffer bounded, a unit that sends faster
+    // than the windows can follow is held back by TCP itself instead of
+    // piling up in memory and starving the screen.
+    if (queuedArrivals_ > 0)
+        return;
     const QStringList lines = ArrivalLines(QString::fromLatin1(Winsock1->readAll()));
     if (lines.isEmpty())
         return;
+    ++queuedArrivals_;
     QMetaObject::invokeMethod(
-        this, [this, lines] { DispatchLines(lines); }, Qt::QueuedConnection);
+        this,
+        [this, lines] {
+            --queuedArrivals_;
+            if (Winsock1->bytesAvailable() > 0)
+                Winsock1_DataArrival();
+            DispatchLines(lines);
+        },
+        Qt::QueuedConnection);
 }
 
 void Main::DispatchLines(const QStringList& lines) {

@@ -80,5 +80,6 @@ private:
     void Layout();
 
     bool closingByUs_ = false;
+    int queuedArrivals_ = 0;
     bool wasConnected_ = false;
 };

@@ -1,0 +1,154 @@
+// The command console against the simulated unit: every list button gets an
+// answer the simulator understands, and the console shows that answer line
+// for line, as the echo rule builds it from what the simulator sent.
+
+#include <QtTest>
+
+#include "console/commands.h"
+#include "core/registry.h"
+#include "fixture.h"
+#include "mainwin/mdimain.h"
+#include "replies/dispatch.h"
+#include "session/mainform.h"
+#include "session/state.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+// The simulator runs in-process; the test needs its library, qelsimcore.
+#if __has_include("qelsim/simulator.h")
+#include "qelsim/simulator.h"
+#define HAVE_SIMULATOR 1
+#endif
+
+namespace qelsim {
+class Simulator;
+} // namespace qelsim
+
+#ifdef HAVE_SIMULATOR
+namespace {
+
+// The bytes the simulator has sent, from the given offset on.
+QByteArray SentFrom(const QString& recordPath, qint64 offset) {
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset))
+        return {};
+    return file.readAll();
+}
+
+// Lines the console does not show: the unit's status, in the form of its
+// kind, and the module reports of a module-style unit.
+bool IsStatusLine(const QByteArray& line, bool moduleStyle) {
+    const QByteArray first = line.left(line.indexOf(' '));
+    if (moduleStyle)
+        return first.startsWith("Module") || first.startsWith("Status->");
+    return first == "STATUS:";
+}
+
+} // namespace
+#endif
+
+class TestConsoleSim : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void consoleShowsTheUnitsAnswerToEveryListButton_data();
+    void consoleShowsTheUnitsAnswerToEveryListButton();
+
+private:
+    ProgramFixture* fx = nullptr;
+    qelsim::Simulator* sim = nullptr;
+    QString recordPath;
+};
+
+void TestConsoleSim::init() {
+    fx = new ProgramFixture;
+    recordPath = fx->dir() + QStringLiteral("/sent.txt");
+}
+
+void TestConsoleSim::cleanup() {
+    delete fx;
+    fx = nullptr;
+#ifdef HAVE_SIMULATOR
+    delete sim;
+#endif
+    sim = nullptr;
+}
+
+void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton_data() {
+    QTest::addColumn<bool>("moduleStyle");
+    QTest::newRow("plain unit") << false;
+    QTest::newRow("module-style unit") << true;
+}
+
+void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton() {
+#ifndef HAVE_SIMULATOR
+    QSKIP("built without the simulator library qelsimcore");
+#else
+    QFETCH(bool, moduleStyle);
+    qelsim::SimOptions options;
+    options.port = 0;
+    options.bind = QHostAddress(QHostAddress::LocalHost);
+    options.recordOutputFile = recordPath;
+    for (const QString& code : qelsim::modelCodes()) {
+        qelsim::Model m;
+        if (qelsim::modelFromCode(code, &m) && m.moduleStyle == moduleStyle &&
+            !m.perChannelRanges) {
+            options.model = m;
+            break;
+        }
+    }
+    QCOMPARE(options.model.moduleStyle, moduleStyle);
+    sim = new qelsim::Simulator(options);
+    QString error;
+    QVERIFY2(sim->start(&error), qPrintable(error));
+
+    fx->startProgram();
+    Main& main = Registry::get<Main>();
+    main.txtIpAdd->setText(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
+    main.Command1->click();
+    // Connected, and the settings queries of the start-up are answered.
+    QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && Global::FrameInterval > 0, 10000);
+    QTRY_VERIFY(!main.tmrResponse->isActive());
+    main.tmrStatus->stop();
+    QCOMPARE(Global::ModuleModel, moduleStyle);
+
+    Registry::get<MDIMain>().mnuCommands->trigger();
+    Commands& console = Registry::get<Commands>();
+    QVERIFY(console.isVisible());
+    const qint64 opened = QFileInfo(recordPath).size();
+
+    for (QPushButton* button :
+         {console.cmdListI, console.cmdListS, console.cmdListC, console.cmdListD, console.cmdListZ,
+          console.cmdListG, console.cmdListO, console.cmdListM, console.cmdListAall}) {
+        const qint64 before = QFileInfo(recordPath).size();
+        button->click();
+        QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(recordPath).size() > before; }),
+                 qPrintable(button->text()));
+        const QByteArray answer = SentFrom(recordPath, before);
+        QVERIFY2(answer.endsWith("\r\n"), qPrintable(button->text()));
+        // The simulator understood the command.
+        QVERIFY2(!answer.startsWith("ERROR:") && !answer.contains("\nERROR:"), answer.constData());
+
+        // The console holds what the echo rule makes of every line sent
+        // since it was opened.
+        QString expected;
+        for (const QByteArray& line : SentFrom(recordPath, opened).split('\n'))
+            if (line.endsWith('\r') && line.size() > 1 &&
+                !IsStatusLine(line.chopped(1), moduleStyle))
+                expected = ConsoleEchoText(expected, QString::fromLatin1(line.chopped(1)));
+        QVERIFY2(QTest::qWaitFor([&] { return console.ResultText() == expected; }),
+                 qPrintable(button->text() + QStringLiteral(": ") +
+                            console.ResultText().right(200) + QStringLiteral(" | ") +
+                            expected.right(200)));
+    }
+#endif
+}
+
+QTEST_MAIN(TestConsoleSim)
+#include "tst_console_sim.moc"
