@@ -42,7 +42,6 @@ public:
     // The text with every line ended by CR LF.
     QString text() const;
     qsizetype length() const { return length_; }
-    int lineCount() const { return int(lines_.size()); }
 
     // Brings the box up to date now (the event loop does it otherwise).
     void updateView();

@@ -171,7 +171,7 @@ Main::Main() {
     connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
     connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
     connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
-    Winsock1->setReadBufferSize(64 * 1024);
+    Winsock1->setReadBufferSize(256 * 1024);
     connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
     connect(Winsock1, &QTcpSocket::disconnected, this, &Main::Winsock1_Close);
     connect(Winsock1, &QTcpSocket::errorOccurred, this, &Main::Winsock1_Error);
