@@ -2,12 +2,11 @@
 // answer the simulator understands, and the console shows that answer line
 // for line, as the echo rule builds it from what the simulator sent.
 
-#include <QtTest>
-
 #include "console/commands.h"
 #include "core/registry.h"
 #include "fixture.h"
 #include "mainwin/mdimain.h"
+#include "qelsim/simulator.h"
 #include "replies/dispatch.h"
 #include "session/mainform.h"
 #include "session/state.h"
@@ -17,18 +16,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest>
 
-// The simulator runs in-process; the test needs its library, qelsimcore.
-#if __has_include("qelsim/simulator.h")
-#include "qelsim/simulator.h"
-#define HAVE_SIMULATOR 1
-#endif
+#include <memory>
 
-namespace qelsim {
-class Simulator;
-} // namespace qelsim
-
-#ifdef HAVE_SIMULATOR
 namespace {
 
 // The bytes the simulator has sent, from the given offset on.
@@ -49,48 +40,23 @@ bool IsStatusLine(const QByteArray& line, bool moduleStyle) {
 }
 
 } // namespace
-#endif
 
 class TestConsoleSim : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
-    void consoleShowsTheUnitsAnswerToEveryListButton_data();
+    void consoleShowsTheUnitsAnswerToEveryListButton_data() {
+        QTest::addColumn<bool>("moduleStyle");
+        QTest::newRow("plain unit") << false;
+        QTest::newRow("module-style unit") << true;
+    }
     void consoleShowsTheUnitsAnswerToEveryListButton();
-
-private:
-    ProgramFixture* fx = nullptr;
-    qelsim::Simulator* sim = nullptr;
-    QString recordPath;
 };
 
-void TestConsoleSim::init() {
-    fx = new ProgramFixture;
-    recordPath = fx->dir() + QStringLiteral("/sent.txt");
-}
-
-void TestConsoleSim::cleanup() {
-    delete fx;
-    fx = nullptr;
-#ifdef HAVE_SIMULATOR
-    delete sim;
-#endif
-    sim = nullptr;
-}
-
-void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton_data() {
-    QTest::addColumn<bool>("moduleStyle");
-    QTest::newRow("plain unit") << false;
-    QTest::newRow("module-style unit") << true;
-}
-
 void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton() {
-#ifndef HAVE_SIMULATOR
-    QSKIP("built without the simulator library qelsimcore");
-#else
     QFETCH(bool, moduleStyle);
+    std::unique_ptr<qelsim::Simulator> sim; // outlives the program
+    ProgramFixture fx;
+    const QString recordPath = fx.dir() + QStringLiteral("/sent.txt");
     qelsim::SimOptions options;
     options.port = 0;
     options.bind = QHostAddress(QHostAddress::LocalHost);
@@ -104,11 +70,11 @@ void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton() {
         }
     }
     QCOMPARE(options.model.moduleStyle, moduleStyle);
-    sim = new qelsim::Simulator(options);
+    sim = std::make_unique<qelsim::Simulator>(options);
     QString error;
     QVERIFY2(sim->start(&error), qPrintable(error));
 
-    fx->startProgram();
+    fx.startProgram();
     Main& main = Registry::get<Main>();
     main.txtIpAdd->setText(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
     main.Command1->click();
@@ -126,28 +92,23 @@ void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton() {
     for (QPushButton* button :
          {console.cmdListI, console.cmdListS, console.cmdListC, console.cmdListD, console.cmdListZ,
           console.cmdListG, console.cmdListO, console.cmdListM, console.cmdListAall}) {
+        const QByteArray name = button->text().toLatin1();
         const qint64 before = QFileInfo(recordPath).size();
         button->click();
-        QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(recordPath).size() > before; }),
-                 qPrintable(button->text()));
+        QVERIFY2(QTest::qWaitFor([&] { return QFileInfo(recordPath).size() > before; }), name);
         const QByteArray answer = SentFrom(recordPath, before);
-        QVERIFY2(answer.endsWith("\r\n"), qPrintable(button->text()));
+        QVERIFY2(answer.endsWith("\r\n"), name);
         // The simulator understood the command.
         QVERIFY2(!answer.startsWith("ERROR:") && !answer.contains("\nERROR:"), answer.constData());
 
-        // The console holds what the echo rule makes of every line sent
-        // since it was opened.
+        // The console holds what the echo rule makes of every line sent since it opened.
         QString expected;
         for (const QByteArray& line : SentFrom(recordPath, opened).split('\n'))
             if (line.endsWith('\r') && line.size() > 1 &&
                 !IsStatusLine(line.chopped(1), moduleStyle))
                 expected = ConsoleEchoText(expected, QString::fromLatin1(line.chopped(1)));
-        QVERIFY2(QTest::qWaitFor([&] { return console.ResultText() == expected; }),
-                 qPrintable(button->text() + QStringLiteral(": ") +
-                            console.ResultText().right(200) + QStringLiteral(" | ") +
-                            expected.right(200)));
+        QVERIFY2(QTest::qWaitFor([&] { return console.ResultText() == expected; }), name);
     }
-#endif
 }
 
 QTEST_MAIN(TestConsoleSim)

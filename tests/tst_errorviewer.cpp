@@ -31,10 +31,8 @@ private slots:
     void init();
     void cleanup();
 
-    void openingAsksForTheListAndShowsTheTwoErrors();
-    void comingBackFromAnotherProgramWindowAppendsTheListAgain();
+    void eachActivationAppendsTheUnitsErrors();
     void clearErrorsEmptiesTheBoxAtOnceAndAsksAgain();
-    void onlyLinesBeginningWithTheExactWordAreShown();
     void closeUnloadsAndGivesBackTheConnectButton();
 
 private:
@@ -57,81 +55,55 @@ void TestErrorViewer::cleanup() {
     unit.reset();
 }
 
+// Opens the viewer from the menu and waits for the unit's two errors.
 void TestErrorViewer::openViewer() {
     QVERIFY(ConnectAndSettle(*unit));
     Registry::get<MDIMain>().mnuErrors->trigger();
-    QVERIFY(Registry::isShown<Error>());
     QVERIFY(WaitForActivation(&viewer()));
-}
-
-void TestErrorViewer::openingAsksForTheListAndShowsTheTwoErrors() {
-    openViewer();
     QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText);
     QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
-    QTRY_COMPARE(viewer().txtError->toPlainText(),
-                 QStringLiteral("ERROR: 3 Unknown command\nERROR: 17 Value out of range\n"));
-    // The caret stays where it was: the box shows its first line.
-    QCOMPARE(viewer().txtError->textCursor().position(), 0);
-    QCOMPARE(viewer().windowTitle(), QStringLiteral("Qel Errors"));
-    QCOMPARE(viewer().cmdClear->text(), QStringLiteral("Clear Errors"));
 }
 
-void TestErrorViewer::comingBackFromAnotherProgramWindowAppendsTheListAgain() {
+void TestErrorViewer::eachActivationAppendsTheUnitsErrors() {
     openViewer();
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText);
-    // The operator goes to the frame window and back, the way the window
-    // system reports it.
-    MDIMain& frame = Registry::get<MDIMain>();
-    frame.activateWindow();
-    QVERIFY(WaitForActivation(&frame));
-    viewer().activateWindow();
-    QVERIFY(WaitForActivation(&viewer()));
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText + TwoErrorsText);
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\rERROR\r"));
+    QCOMPARE(viewer().windowTitle(), QStringLiteral("Qel Errors"));
+    QTRY_COMPARE(viewer().txtError->toPlainText(),
+                 QStringLiteral("ERROR: 3 Unknown command\nERROR: 17 Value out of range\n"));
+    QCOMPARE(viewer().txtError->textCursor().position(), 0); // the first line in view
 
-    // The same through another window of the program, the console.
+    // To another window of the program and back: the list is appended again.
     Registry::get<Commands>().showForm();
     QVERIFY(WaitForActivation(&Registry::get<Commands>()));
     viewer().showForm();
     QVERIFY(WaitForActivation(&viewer()));
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText + TwoErrorsText + TwoErrorsText);
-}
+    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText + TwoErrorsText);
+    QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
 
-void TestErrorViewer::clearErrorsEmptiesTheBoxAtOnceAndAsksAgain() {
-    openViewer();
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText);
-    (void)SentSinceLastLook(*unit);
-    // After CLEAR the unit has one new error to report.
-    unit->answer(QStringLiteral("ERROR"), {QStringLiteral("ERROR: 40 Overrange")});
-    viewer().cmdClear->click();
-    QCOMPARE(viewer().ErrorText(), QString());
-    QCOMPARE(viewer().txtError->toPlainText(), QString());
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("CLEAR\rERROR\r"));
-    QTRY_COMPARE(viewer().ErrorText(), QStringLiteral("ERROR: 40 Overrange\r\n"));
-    QTRY_COMPARE(viewer().txtError->toPlainText(), QStringLiteral("ERROR: 40 Overrange\n"));
-}
-
-void TestErrorViewer::onlyLinesBeginningWithTheExactWordAreShown() {
-    openViewer();
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText);
+    // Only lines beginning with the exact word reach the box.
     unit->sendLines({QStringLiteral("error: 5 lower case"),
                      QStringLiteral(" ERROR: 6 leading blank"), QStringLiteral("ERROR:7 no blank"),
                      QStringLiteral("ERRORS: 8"), QStringLiteral("ERROR:")});
     QTRY_VERIFY(viewer().ErrorText().endsWith(QLatin1String("ERROR:\r\n")));
-    QCOMPARE(viewer().ErrorText(), TwoErrorsText + QStringLiteral("ERROR:\r\n"));
+    QCOMPARE(viewer().ErrorText(), TwoErrorsText + TwoErrorsText + QStringLiteral("ERROR:\r\n"));
+}
+
+void TestErrorViewer::clearErrorsEmptiesTheBoxAtOnceAndAsksAgain() {
+    openViewer();
+    unit->answer(QStringLiteral("ERROR"), {QStringLiteral("ERROR: 40 Overrange")});
+    viewer().cmdClear->click();
+    QCOMPARE(viewer().cmdClear->text(), QStringLiteral("Clear Errors"));
+    QCOMPARE(viewer().ErrorText(), QString());
+    QCOMPARE(viewer().txtError->toPlainText(), QString());
+    QCOMPARE(SentSinceLastLook(*unit), QByteArray("CLEAR\rERROR\r"));
+    QTRY_COMPARE(viewer().txtError->toPlainText(), QStringLiteral("ERROR: 40 Overrange\n"));
 }
 
 void TestErrorViewer::closeUnloadsAndGivesBackTheConnectButton() {
     openViewer();
     QPushButton* connectButton = Registry::get<Main>().Command1;
     QVERIFY(!connectButton->isEnabled());
-    QTRY_COMPARE(viewer().ErrorText(), TwoErrorsText);
     viewer().cmdClose->click();
-    QVERIFY(!Registry::isShown<Error>());
     QVERIFY(connectButton->isEnabled());
-    // Unloaded: error lines are kept for no one.
-    unit->sendLines({QStringLiteral("ERROR: 9 While closed"), QStringLiteral("SET FPS 250")});
-    QTRY_COMPARE(Global::FramesPerScan, 250.0f);
     QVERIFY(!Registry::peek<Error>());
     // The toolbar button opens it afresh, with the unit's current list only.
     QAction* button = Registry::get<MDIMain>().Button(13);

@@ -24,16 +24,11 @@ private slots:
     void init();
     void cleanup();
 
-    void csvRowHoldsTimeFrameNumberAndSixteenPressures();
-    void externalTriggerWritesXtrigForTheTime();
-    void timeFieldUsesTheGeneralNumberFormat();
-    void plainLogHoldsEveryLineAsReceived();
+    void logHoldsEveryFrame_data();
+    void logHoldsEveryFrame();
     void temperatureDisplayShowsTemperatureButLogsPressure();
     void scanEndsAtTheFrameBeforeFramesPerScan();
-    void withoutFramesPerScanEveryFrameEndsTheScan();
-    void scanDataIsNotLoggedWhenSwitchedOff();
-    void otherRecordsFinishAnOpenRow();
-    void malformedFrameLinesReadAsZeroAndCrashNothing();
+    void oddLinesAndOtherRecordsKeepTheLogReadable();
     void aFrameReachesTheScreenWhenItsLastChannelArrives();
 
 private:
@@ -100,58 +95,43 @@ void TestFrames::sendFrame(const QString& number, const QStringList& values,
                               temperature);
 }
 
-void TestFrames::csvRowHoldsTimeFrameNumberAndSixteenPressures() {
-    openLog(QStringLiteral("scan.csv"));
-    Global::FrameInterval = 0.5f;
-    sendFrame(QStringLiteral("3"), pressures(1.1, 0.1));
-    sendFrame(QStringLiteral("4"), pressures(-2.0, 1.0));
-    QCOMPARE(closeLog(), QByteArray("1.5,3,1.1,1.2,1.3,1.4,1.5,1.6,1.7,1.8,1.9,2.0,2.1,2.2,2.3,2.4,"
-                                    "2.5,2.6\r\n"
-                                    "2,4,-2.0,-1.0,0.0,1.0,2.0,3.0,4.0,5.0,6.0,7.0,8.0,9.0,10.0,"
-                                    "11.0,12.0,13.0\r\n"));
-    // The bar graph shows the last frame.
-    QCOMPARE(bar().LabelText("labFrameData"), QStringLiteral("4"));
-    QCOMPARE(bar().LabelText("labPress", 0), QStringLiteral("-2.000"));
-    QCOMPARE(bar().LabelText("labPress", 15), QStringLiteral("13.000"));
-    QCOMPARE(Global::BarGeom[15].Width, float(0.266695 * 13 / 100));
-    QCOMPARE(Global::BarGeom[0].Left, float(0.55 - 0.266695 * 2 / 100));
-}
-
-void TestFrames::externalTriggerWritesXtrigForTheTime() {
-    openLog(QStringLiteral("trig.CsV"));
-    Global::FrameInterval = 0.5f;
-    Global::ExtTrigger = true;
-    sendFrame(QStringLiteral("3"), pressures(1.1, 0.1));
-    QVERIFY(closeLog().startsWith("XTRIG,3,1.1,1.2,"));
-}
-
-void TestFrames::timeFieldUsesTheGeneralNumberFormat() {
-    openLog(QStringLiteral("times.csv"));
-    const QStringList zeros = pressures(0, 0);
-    Global::FrameInterval = 0;
-    sendFrame(QStringLiteral("7"), zeros);
-    Global::FrameInterval = 0.25f;
-    sendFrame(QStringLiteral("1"), zeros);
-    Global::FrameInterval = 0.064f;
-    sendFrame(QStringLiteral("12"), zeros);
-    sendFrame(QStringLiteral("20000000"), zeros);
-    const QList<QByteArray> rows = closeLog().split('\n');
-    QCOMPARE(rows.size(), 5);
-    QVERIFY(rows[0].startsWith("0,7,0.0,"));
-    QVERIFY(rows[1].startsWith(".25,1,0.0,"));
-    QVERIFY(rows[2].startsWith(".768,12,"));
-    QVERIFY(rows[3].startsWith("1280000,20000000,"));
-}
-
-void TestFrames::plainLogHoldsEveryLineAsReceived() {
-    openLog(QStringLiteral("scan.log"));
-    Global::FrameInterval = 0.5f;
-    sendFrame(QStringLiteral("3"), pressures(1.1, 0.1));
-    QByteArray expected = "FRAME 0 3\r\n";
-    const QStringList values = pressures(1.1, 0.1);
+void TestFrames::logHoldsEveryFrame_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<float>("interval");
+    QTest::addColumn<bool>("extTrigger");
+    QTest::addColumn<bool>("logScanData");
+    QTest::addColumn<QByteArray>("log"); // frame 3 of 1.1, 1.2, ... 2.6
+    const QByteArray values = "1.1,1.2,1.3,1.4,1.5,1.6,1.7,1.8,1.9,2.0,2.1,2.2,2.3,2.4,2.5,2.6";
+    QByteArray plain = "FRAME 0 3\r\n";
+    const QStringList p = pressures(1.1, 0.1);
     for (int i = 0; i <= 15; ++i)
-        expected += QByteArray::number(i) + ' ' + values[i].toLatin1() + " 21.5\r\n";
-    QCOMPARE(closeLog(), expected);
+        plain += QByteArray::number(i) + ' ' + p[i].toLatin1() + " 21.5\r\n";
+    QTest::newRow("csv") << "scan.csv" << 0.5f << false << true << "1.5,3," + values + "\r\n";
+    QTest::newRow("external trigger")
+        << "trig.CsV" << 0.5f << true << true << "XTRIG,3," + values + "\r\n";
+    QTest::newRow("time .25") << "t.csv" << 1.0f / 12 << false << true
+                              << ".25,3," + values + "\r\n";
+    QTest::newRow("no interval") << "t.csv" << 0.0f << false << true << "0,3," + values + "\r\n";
+    QTest::newRow("plain log") << "scan.log" << 0.5f << false << true << plain;
+    QTest::newRow("scan data off") << "off.csv" << 0.5f << false << false << QByteArray();
+}
+
+void TestFrames::logHoldsEveryFrame() {
+    QFETCH(QString, file);
+    QFETCH(float, interval);
+    QFETCH(bool, extTrigger);
+    QFETCH(bool, logScanData);
+    QFETCH(QByteArray, log);
+    openLog(file);
+    Global::FrameInterval = interval;
+    Global::ExtTrigger = extTrigger;
+    Global::LogScanData = logScanData;
+    sendFrame(QStringLiteral("3"), pressures(1.1, 0.1));
+    QCOMPARE(closeLog(), log);
+    // The bar graph shows the frame either way.
+    QCOMPARE(bar().LabelText("labFrameData"), QStringLiteral("3"));
+    QCOMPARE(bar().LabelText("labPress", 15), QStringLiteral("2.600"));
+    QCOMPARE(Global::BarGeom[15].Width, float(0.266695 * 2.6 / 100));
 }
 
 void TestFrames::temperatureDisplayShowsTemperatureButLogsPressure() {
@@ -171,7 +151,6 @@ void TestFrames::temperatureDisplayShowsTemperatureButLogsPressure() {
 void TestFrames::scanEndsAtTheFrameBeforeFramesPerScan() {
     Global::FramesPerScan = 10;
     Global::SetScanMenus();
-    QVERIFY(!frame().mnuStartScan->isEnabled());
     for (int f = 0; f <= 8; ++f) {
         Global::HandleQelLine(QStringLiteral("FRAME 0 ") + QString::number(f));
         QVERIFY2(!frame().mnuStartScan->isEnabled(), qPrintable(QString::number(f)));
@@ -180,54 +159,30 @@ void TestFrames::scanEndsAtTheFrameBeforeFramesPerScan() {
     QVERIFY(frame().mnuStartScan->isEnabled());
     QVERIFY(frame().mnuFile->menuAction()->isEnabled());
 
-    Global::SetScanMenus();
-    Global::HandleQelLine(QStringLiteral("frame 0 12")); // later frames end it again
-    QVERIFY(frame().mnuStartScan->isEnabled());
-}
-
-void TestFrames::withoutFramesPerScanEveryFrameEndsTheScan() {
+    // With no frames per scan every frame ends the scan.
     Global::FramesPerScan = 0;
-    Global::SetScanMenus();
-    Global::HandleQelLine(QStringLiteral("FRAME 0 0"));
-    QVERIFY(frame().mnuStartScan->isEnabled());
-    Global::SetScanMenus();
-    Global::HandleQelLine(QStringLiteral("FRAME 0 1"));
-    QVERIFY(frame().mnuStartScan->isEnabled());
+    for (const char* line : {"FRAME 0 0", "FRAME 0 1"}) {
+        Global::SetScanMenus();
+        Global::HandleQelLine(QString::fromLatin1(line));
+        QVERIFY(frame().mnuStartScan->isEnabled());
+    }
 }
 
-void TestFrames::scanDataIsNotLoggedWhenSwitchedOff() {
-    openLog(QStringLiteral("off.csv"));
-    Global::LogScanData = false;
-    sendFrame(QStringLiteral("5"), pressures(3, 1));
-    QCOMPARE(closeLog(), QByteArray());
-    QCOMPARE(bar().LabelText("labFrameData"), QStringLiteral("5"));
-    QCOMPARE(bar().LabelText("labPress", 2), QStringLiteral("5.000"));
-}
-
-void TestFrames::otherRecordsFinishAnOpenRow() {
-    openLog(QStringLiteral("mixed.csv"));
+void TestFrames::oddLinesAndOtherRecordsKeepTheLogReadable() {
+    openLog(QStringLiteral("odd.csv"));
     Global::LogErrors = true;
     Global::FrameInterval = 1;
-    Global::HandleQelLine(QStringLiteral("FRAME 0 2"));
-    Global::HandleQelLine(QStringLiteral("0 4.5 20"));
-    Global::HandleQelLine(QStringLiteral("ERROR: 12 bad"));
-    Global::HandleQelLine(QStringLiteral("15 9 20"));
-    QCOMPARE(closeLog(), QByteArray("2,2,4.5,ERROR:,12,bad\r\n9\r\n"));
-}
-
-void TestFrames::malformedFrameLinesReadAsZeroAndCrashNothing() {
-    openLog(QStringLiteral("odd.csv"));
-    Global::FrameInterval = 2;
-    Global::HandleQelLine(QStringLiteral("FRAME"));
-    Global::HandleQelLine(QStringLiteral("3"));
-    Global::HandleQelLine(QStringLiteral("4 abc"));
-    Global::HandleQelLine(QStringLiteral("16 1.0 2.0")); // not a channel line
-    Global::HandleQelLine(QStringLiteral("15 1e999 x"));
+    // Malformed frame lines read as zero and crash nothing; "16" is no channel.
+    for (const char* line : {"FRAME", "3", "4 abc", "16 1.0 2.0", "15 1e999 x"})
+        Global::HandleQelLine(QString::fromLatin1(line));
     QCOMPARE(bar().LabelText("labFrameData"), QString());
     QCOMPARE(bar().LabelText("labPress", 3), QStringLiteral("0.000"));
     QCOMPARE(bar().LabelText("labPress", 4), QStringLiteral("0.000"));
     QVERIFY(bar().Shape(15)->px.isEmpty());
-    QCOMPARE(closeLog(), QByteArray("0,,,abc,1e999\r\n"));
+    // Another record finishes an open row.
+    for (const char* line : {"FRAME 0 2", "0 4.5 20", "ERROR: 12 bad", "15 9 20"})
+        Global::HandleQelLine(QString::fromLatin1(line));
+    QCOMPARE(closeLog(), QByteArray("0,,,abc,1e999\r\n2,2,4.5,ERROR:,12,bad\r\n9\r\n"));
     QCOMPARE(fx->prompt->messages(), QStringList());
 }
 

@@ -72,10 +72,9 @@ void TestHistory::addressesMoveToTheTopAndTheOldestDropsOut() {
              QStringList({"10.0.0.5", "10.0.0.0", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4",
                           "10.0.0.6", "10.0.0.7", "10.0.0.8", "10.0.0.9", "10.0.0.10"}));
 
+    const QStringList afterFive = History();
     Global::AddIpToHistory(QStringLiteral("qel-new"));
-    QCOMPARE(History(),
-             QStringList({"qel-new", "10.0.0.5", "10.0.0.0", "10.0.0.1", "10.0.0.2", "10.0.0.3",
-                          "10.0.0.4", "10.0.0.6", "10.0.0.7", "10.0.0.8", "10.0.0.9"}));
+    QCOMPARE(History(), QStringList({"qel-new"}) + afterFive.mid(0, 10)); // oldest dropped
     QCOMPARE(ListEntries(), History());
 
     // Empty entries are not listed; matching is exact.

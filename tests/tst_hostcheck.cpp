@@ -53,15 +53,15 @@ void TestHostCheck::hostLineIsCorrectedToMatchTheHighSpeedSwitch_data() {
     QTest::addColumn<QString>("correction"); // "" when nothing is sent
     const QString toUs = QStringLiteral("SET HOST 127.0.0.1 23 U\r");
     const QString off = QStringLiteral("SET HOST 0 0 T\r");
-    QTest::newRow("on, matching") << true << "SET HOST 127.0.0.1 23 U"
-                                  << "";
+    // clang-format off
+    QTest::newRow("on, matching") << true << "SET HOST 127.0.0.1 23 U" << "";
     QTest::newRow("on, letter T") << true << "SET HOST 127.0.0.1 23 T" << toUs;
     QTest::newRow("on, port 24") << true << "SET HOST 127.0.0.1 24 U" << toUs;
     QTest::newRow("on, no host") << true << "SET HOST 0 0 T" << toUs;
-    QTest::newRow("off, no host") << false << "SET HOST 0 0 T"
-                                  << "";
+    QTest::newRow("off, no host") << false << "SET HOST 0 0 T" << "";
     QTest::newRow("off, letter U") << false << "SET HOST 0 0 U" << off;
     QTest::newRow("off, a host") << false << "SET HOST 127.0.0.1 23 U" << off;
+    // clang-format on
 }
 
 void TestHostCheck::hostLineIsCorrectedToMatchTheHighSpeedSwitch() {
@@ -151,10 +151,7 @@ void TestHostCheck::correctionSavesAndRebootsTheUnitAtTheEndOfTheList() {
     QVERIFY(at("closed") - at("reboot sent") >= 5 * second - 5);
     QVERIFY(at("enabled") - at("closed") >= 25 * second - 5);
     // The window closes about one "second" after the button comes back.
-    QVERIFY2(
-        at("window gone") > at("enabled") && at("window gone") - at("enabled") < 8 * second,
-        qPrintable(
-            QStringLiteral("enabled %1 ms, gone %2 ms").arg(at("enabled")).arg(at("window gone"))));
+    QVERIFY(at("window gone") > at("enabled") && at("window gone") - at("enabled") < 8 * second);
 
     QCOMPARE(main.Command1->text(), QStringLiteral("Connect"));
     QVERIFY(!Global::SavePending);
@@ -173,7 +170,6 @@ void TestHostCheck::progressWindowCountsTo35AndClosesOnThe36thTick() {
     for (int tick = 1; tick <= 35; ++tick)
         QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
     QCOMPARE(window.ProgressBar1->value(), 35);
-    QCOMPARE(Global::RebootSeconds, qint16(35));
     QVERIFY(Registry::isShown<Timeout>());
 
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));

@@ -7,7 +7,6 @@
 #include "mainwin/mdimain.h"
 #include "session/connection.h"
 #include "session/linkconfig.h"
-#include "session/linksettings.h"
 #include "session/mainform.h"
 #include "session/state.h"
 
@@ -57,6 +56,39 @@ LinkConfig& Dialog() {
     return Registry::get<LinkConfig>();
 }
 
+// The dialog's state as one line: the switches as 0/1, then the boxes.
+QString Shown(LinkConfig& d) {
+    QString s;
+    for (QAbstractButton* b : QList<QAbstractButton*>{d.optStatusPollAlways, d.optStatusPollOff,
+                                                      d.chkScanData, d.chkListData, d.chkErrors,
+                                                      d.chkStatusData, d.chkOutgoing, d.chkHSS})
+        s += b->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
+    return s + QLatin1Char(' ') + d.medStatusPollInterval->text() + QLatin1Char(' ') +
+           d.medUploadDwell->text() + QLatin1Char(' ') + d.txtHssFileName->text();
+}
+
+// The Global copy in the same form.
+QString Running() {
+    QString s;
+    for (bool b :
+         {Global::StatusPollAlways, Global::StatusPollOff, Global::LogScanData, Global::LogListData,
+          Global::LogErrors, Global::LogStatusData, Global::LogOutgoing, Global::HssEnabled})
+        s += b ? QLatin1Char('1') : QLatin1Char('0');
+    return s + QLatin1Char(' ') + Global::StatusPollInterval + QLatin1Char(' ') +
+           Global::UploadDwell + QLatin1Char(' ') + Global::HssFileText;
+}
+
+// The display items: "P" or "T" for the checked one, then the checked places.
+QString Menus() {
+    MDIMain& f = Registry::get<MDIMain>();
+    QString s = QLatin1String(f.mnuBarGraphPress->isChecked() ? "P" : "") +
+                QLatin1String(f.mnuBarGraphTemp->isChecked() ? "T" : "");
+    for (int places = 0; places <= 5; ++places)
+        if (f.DecimalPlacesItem(places)->isChecked())
+            s += QString::number(places);
+    return s;
+}
+
 // Exit, then a fresh start of the program as after a restart.
 void Restart(ProgramFixture& fixture) {
     Frame().mnuExit->trigger();
@@ -73,20 +105,15 @@ class TestLinkSettings : public QObject {
     Q_OBJECT
 private slots:
     void dialogShowsItsCaptionsInFourGroups();
-    void firstStartWithoutStoredSettingsUsesTheDefaults();
-    void exitWritesTheNineteenKeysAsText();
+    void firstStartUsesTheDefaultsAndExitWritesTheNineteenKeys();
     void settingsChangedInTheDialogShowAgainAfterARestart();
-    void onlyAnExactTrueReadsAsTrue();
-    void storedBoxTextTheBoxCannotTakeGivesTheDefault_data();
-    void storedBoxTextTheBoxCannotTakeGivesTheDefault();
-    void intervalBoxTakesOneDigitAndDwellBoxUpToThree();
-    void emptyIntervalBoxGivesAnEmptyInterval();
+    void storedSettingsShowAsTheControlsCanTakeThem_data();
+    void storedSettingsShowAsTheControlsCanTakeThem();
+    void boxesTakeOnlyTheDigitsTheirMasksAllow();
     void activationShowsTheRunningValuesAndDisablesConnect();
-    void closeWithPollingOffStopsThePollAndSaysStatusOff();
-    void closeWhileConnectedRestartsThePoll();
-    void closeWhileNotConnectedLeavesThePollAlone();
-    void closingThroughTheFrameAppliesButLeavesThePollAlone();
-    void highSpeedSettingsSurviveTheDialogBeingCreatedAgain();
+    void closeSetsThePollByStateAndSwitch_data();
+    void closeSetsThePollByStateAndSwitch();
+    void unloadingAppliesLeavesThePollAndKeepsTheHighSpeedSettings();
     void browseStoresTheChosenFileAndCancelChangesNothing();
 };
 
@@ -94,35 +121,41 @@ void TestLinkSettings::dialogShowsItsCaptionsInFourGroups() {
     ProgramFixture fixture;
     fixture.startProgram();
     LinkConfig& d = Dialog();
+    QVERIFY(!d.isVisible()); // loaded hidden at start-up
     QCOMPARE(d.windowTitle(), QStringLiteral("Orvik Configuration"));
-    QCOMPARE(d.frmStatusPoll->title(), QStringLiteral("Status Poll Control"));
-    QCOMPARE(d.frmDataLogging->title(), QStringLiteral("Data Logging Control"));
-    QCOMPARE(d.frmUpload->title(), QStringLiteral("Upload Control"));
-    QCOMPARE(d.Frame2->title(), QStringLiteral("High Speed Scan"));
-    QCOMPARE(d.optStatusPollAlways->text(), QStringLiteral("Status Poll On"));
-    QCOMPARE(d.optStatusPollOff->text(), QStringLiteral("Status Poll Off"));
-    QCOMPARE(d.Label1->text(), QStringLiteral("Status Poll Interval in Seconds"));
-    QCOMPARE(d.chkScanData->text(), QStringLiteral("Log Scan Data"));
-    QCOMPARE(d.chkListData->text(), QStringLiteral("Log List Data"));
-    QCOMPARE(d.chkErrors->text(), QStringLiteral("Log Errors"));
-    QCOMPARE(d.chkStatusData->text(), QStringLiteral("Log Status Data"));
-    QCOMPARE(d.chkOutgoing->text(), QStringLiteral("Log Outging Commands"));
-    QCOMPARE(d.Label3->text(), QStringLiteral("Upload Dwell In ms"));
-    QCOMPARE(d.chkHSS->text(), QStringLiteral("High Speed Scan Enabled"));
-    QCOMPARE(d.Label12->text(), QStringLiteral("Data File Name"));
-    QCOMPARE(d.cmdBrowse->text(), QStringLiteral("Browse"));
-    QCOMPARE(d.cmdOk->text(), QStringLiteral("Close"));
-
-    // Each control sits in its group, in the order of the layout.
-    for (QWidget* w : QList<QWidget*>{d.optStatusPollAlways, d.optStatusPollOff,
-                                      d.medStatusPollInterval, d.Label1})
-        QCOMPARE(w->parentWidget(), d.frmStatusPoll);
-    for (QWidget* w :
-         QList<QWidget*>{d.chkScanData, d.chkListData, d.chkErrors, d.chkStatusData, d.chkOutgoing})
-        QCOMPARE(w->parentWidget(), d.frmDataLogging);
-    QCOMPARE(d.medUploadDwell->parentWidget(), d.frmUpload);
-    for (QWidget* w : QList<QWidget*>{d.chkHSS, d.txtHssFileName, d.Label12, d.cmdBrowse})
-        QCOMPARE(w->parentWidget(), d.Frame2);
+    // Each control with its caption and the group it sits in.
+    const struct {
+        QWidget* w;
+        const char* caption;
+        QWidget* group;
+    } controls[] = {{d.frmStatusPoll, "Status Poll Control", &d},
+                    {d.frmDataLogging, "Data Logging Control", &d},
+                    {d.frmUpload, "Upload Control", &d},
+                    {d.Frame2, "High Speed Scan", &d},
+                    {d.optStatusPollAlways, "Status Poll On", d.frmStatusPoll},
+                    {d.optStatusPollOff, "Status Poll Off", d.frmStatusPoll},
+                    {d.Label1, "Status Poll Interval in Seconds", d.frmStatusPoll},
+                    {d.medStatusPollInterval, "", d.frmStatusPoll},
+                    {d.chkScanData, "Log Scan Data", d.frmDataLogging},
+                    {d.chkListData, "Log List Data", d.frmDataLogging},
+                    {d.chkErrors, "Log Errors", d.frmDataLogging},
+                    {d.chkStatusData, "Log Status Data", d.frmDataLogging},
+                    {d.chkOutgoing, "Log Outging Commands", d.frmDataLogging},
+                    {d.Label3, "Upload Dwell In ms", nullptr},
+                    {d.medUploadDwell, "", d.frmUpload},
+                    {d.chkHSS, "High Speed Scan Enabled", d.Frame2},
+                    {d.Label12, "Data File Name", d.Frame2},
+                    {d.txtHssFileName, "", d.Frame2},
+                    {d.cmdBrowse, "Browse", d.Frame2},
+                    {d.cmdOk, "Close", nullptr}};
+    for (const auto& c : controls) {
+        const char* property = qobject_cast<QGroupBox*>(c.w) ? "title" : "text";
+        if (*c.caption)
+            QCOMPARE(c.w->property(property).toString(), QString::fromLatin1(c.caption));
+        if (c.group)
+            QCOMPARE(c.w->parentWidget(), c.group);
+    }
+    // Relative placement.
     QVERIFY(d.frmStatusPoll->x() < d.frmDataLogging->x());
     QCOMPARE(d.frmStatusPoll->y(), d.frmDataLogging->y());
     QVERIFY(d.frmStatusPoll->geometry().bottom() < d.frmUpload->y());
@@ -132,48 +165,17 @@ void TestLinkSettings::dialogShowsItsCaptionsInFourGroups() {
     QVERIFY(d.chkStatusData->y() < d.chkOutgoing->y());
     QVERIFY(d.Label12->x() < d.txtHssFileName->x());
     QVERIFY(d.txtHssFileName->geometry().right() < d.cmdBrowse->x());
-    QVERIFY(!d.isVisible()); // loaded hidden at start-up
 }
 
-void TestLinkSettings::firstStartWithoutStoredSettingsUsesTheDefaults() {
+void TestLinkSettings::firstStartUsesTheDefaultsAndExitWritesTheNineteenKeys() {
     ProgramFixture fixture;
     QVERIFY(!QFile::exists(fixture.settingsFile()));
     fixture.startProgram();
-    LinkConfig& d = Dialog();
-    QVERIFY(d.optStatusPollAlways->isChecked());
-    QVERIFY(!d.optStatusPollOff->isChecked());
-    QCOMPARE(d.medStatusPollInterval->text(), QStringLiteral("2"));
-    QVERIFY(d.chkScanData->isChecked());
-    QVERIFY(!d.chkListData->isChecked());
-    QVERIFY(!d.chkErrors->isChecked());
-    QVERIFY(!d.chkStatusData->isChecked());
-    QVERIFY(!d.chkOutgoing->isChecked());
-    QCOMPARE(d.medUploadDwell->text(), QStringLiteral("300"));
-    QVERIFY(!d.chkHSS->isChecked());
-    QCOMPARE(d.txtHssFileName->text(), QString());
+    QCOMPARE(Shown(Dialog()), QStringLiteral("10100000 2 300 "));
+    QCOMPARE(Running(), QStringLiteral("10100000 2 300 "));
+    QCOMPARE(Menus(), QStringLiteral("P2"));
 
-    QVERIFY(Global::StatusPollAlways);
-    QVERIFY(!Global::StatusPollOff);
-    QCOMPARE(Global::StatusPollInterval, QStringLiteral("2"));
-    QVERIFY(Global::LogScanData);
-    QVERIFY(!Global::LogListData && !Global::LogErrors && !Global::LogStatusData &&
-            !Global::LogOutgoing);
-    QCOMPARE(Global::UploadDwell, QStringLiteral("300"));
-    QVERIFY(!Global::HssEnabled);
-    QCOMPARE(Global::HssFileText, QString());
-
-    MDIMain& f = Frame();
-    QVERIFY(f.mnuBarGraphPress->isChecked());
-    QVERIFY(!f.mnuBarGraphTemp->isChecked());
-    for (int places = 0; places <= 5; ++places)
-        QCOMPARE(f.DecimalPlacesItem(places)->isChecked(), places == 2);
-}
-
-void TestLinkSettings::exitWritesTheNineteenKeysAsText() {
-    ProgramFixture fixture;
-    fixture.startProgram();
     Frame().mnuExit->trigger();
-    QVERIFY(QFile::exists(fixture.settingsFile()));
     const QMap<QString, QString> expected = {
         {"StatusPollAlways", "True"}, {"StatusPollOff", "False"},   {"StatusPollInterval", "2"},
         {"LogScanData", "True"},      {"LogListData", "False"},     {"LogErrors", "False"},
@@ -213,118 +215,61 @@ void TestLinkSettings::settingsChangedInTheDialogShowAgainAfterARestart() {
     QCOMPARE(stored.value("StatusPollOff"), QStringLiteral("True"));
     QCOMPARE(stored.value("BarGraph4Places"), QStringLiteral("True"));
     QCOMPARE(stored.value("BarGraph2Places"), QStringLiteral("False"));
-
-    LinkConfig& again = Dialog();
-    QVERIFY(!again.optStatusPollAlways->isChecked());
-    QVERIFY(again.optStatusPollOff->isChecked());
-    QCOMPARE(again.medStatusPollInterval->text(), QStringLiteral("5"));
-    QVERIFY(!again.chkScanData->isChecked());
-    QVERIFY(!again.chkListData->isChecked());
-    QVERIFY(again.chkErrors->isChecked());
-    QVERIFY(!again.chkStatusData->isChecked());
-    QVERIFY(again.chkOutgoing->isChecked());
-    QCOMPARE(again.medUploadDwell->text(), QStringLiteral("45"));
-    QVERIFY(again.chkHSS->isChecked());
-    QCOMPARE(again.txtHssFileName->text(), QStringLiteral("/data/fast run.csv"));
-
-    QVERIFY(!Global::StatusPollAlways);
-    QVERIFY(Global::StatusPollOff);
-    QCOMPARE(Global::StatusPollInterval, QStringLiteral("5"));
-    QVERIFY(!Global::LogScanData);
-    QVERIFY(Global::LogErrors);
-    QVERIFY(Global::LogOutgoing);
-    QCOMPARE(Global::UploadDwell, QStringLiteral("45"));
-    QVERIFY(Global::HssEnabled);
-    QCOMPARE(Global::HssFileText, QStringLiteral("/data/fast run.csv"));
-
-    MDIMain& f2 = Frame();
-    QVERIFY(!f2.mnuBarGraphPress->isChecked());
-    QVERIFY(f2.mnuBarGraphTemp->isChecked());
-    for (int places = 0; places <= 5; ++places)
-        QCOMPARE(f2.DecimalPlacesItem(places)->isChecked(), places == 4);
+    const QString changed = QStringLiteral("01001011 5 45 /data/fast run.csv");
+    QCOMPARE(Shown(Dialog()), changed);
+    QCOMPARE(Running(), changed);
+    QCOMPARE(Menus(), QStringLiteral("T4"));
 }
 
-void TestLinkSettings::onlyAnExactTrueReadsAsTrue() {
+void TestLinkSettings::storedSettingsShowAsTheControlsCanTakeThem_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("menus");
+    // Box text the box cannot take gives the default.
+    const auto boxes = [](const char* name, const char* interval, const char* dwell,
+                          const char* shown) {
+        QTest::newRow(name)
+            << QStringList{QStringLiteral("StatusPollInterval=\"%1\"").arg(interval),
+                           QStringLiteral("UploadDwell=\"%1\"").arg(dwell)}
+            << QStringLiteral("10100000 %1 ").arg(shown) << QStringLiteral("P2");
+    };
+    boxes("fits", "7", "45", "7 45");
+    boxes("blanks around", " 3 ", " 120", "3 120");
+    boxes("too many digits", "12", "1000", "2 300");
+    boxes("not digits", "a", "3x", "2 300");
+    boxes("negative", "-1", "-50", "2 300");
+    boxes("stored empty", "", "", " ");
+    // Only an exact "True" reads as true.
+    QTest::newRow("exact True only")
+        << QStringList{"StatusPollAlways=true", "StatusPollOff=TRUE",   "LogScanData=1",
+                       "LogListData=True",      "LogErrors=yes",        "Pressure=true",
+                       "Temperature=True",      "BarGraph2Places=true", "BarGraph5Places=True",
+                       "HssEnabled=true"}
+        << "00010000 2 300 "
+        << "T5";
+}
+
+void TestLinkSettings::storedSettingsShowAsTheControlsCanTakeThem() {
+    QFETCH(QStringList, stored);
+    QFETCH(QString, shown);
+    QFETCH(QString, menus);
     ProgramFixture fixture;
-    WriteSettings(fixture.settingsFile(),
-                  {"StatusPollAlways=true", "StatusPollOff=TRUE", "LogScanData=1",
-                   "LogListData=True", "LogErrors=yes", "Pressure=true", "Temperature=True",
-                   "BarGraph2Places=true", "BarGraph5Places=True", "HssEnabled=true"});
+    WriteSettings(fixture.settingsFile(), stored);
     fixture.startProgram();
-    LinkConfig& d = Dialog();
-    QVERIFY(!d.optStatusPollAlways->isChecked());
-    QVERIFY(!d.optStatusPollOff->isChecked());
-    QVERIFY(!d.chkScanData->isChecked());
-    QVERIFY(d.chkListData->isChecked());
-    QVERIFY(!d.chkErrors->isChecked());
-    QVERIFY(!d.chkHSS->isChecked());
-    QVERIFY(!Global::StatusPollAlways);
-    QVERIFY(!Global::LogScanData);
-    QVERIFY(Global::LogListData);
-    MDIMain& f = Frame();
-    QVERIFY(!f.mnuBarGraphPress->isChecked());
-    QVERIFY(f.mnuBarGraphTemp->isChecked());
-    QVERIFY(!f.mnuBarGraph2Places->isChecked());
-    QVERIFY(f.mnuBarGraph5Places->isChecked());
+    QCOMPARE(Shown(Dialog()), shown);
+    QCOMPARE(Running(), shown);
+    QCOMPARE(Menus(), menus);
 }
 
-void TestLinkSettings::storedBoxTextTheBoxCannotTakeGivesTheDefault_data() {
-    QTest::addColumn<QString>("interval");
-    QTest::addColumn<QString>("dwell");
-    QTest::addColumn<QString>("shownInterval");
-    QTest::addColumn<QString>("shownDwell");
-    QTest::newRow("fits") << "7"
-                          << "45"
-                          << "7"
-                          << "45";
-    QTest::newRow("blanks around") << " 3 "
-                                   << " 120"
-                                   << "3"
-                                   << "120";
-    QTest::newRow("too many digits") << "12"
-                                     << "1000"
-                                     << "2"
-                                     << "300";
-    QTest::newRow("not digits") << "a"
-                                << "3x"
-                                << "2"
-                                << "300";
-    QTest::newRow("negative") << "-1"
-                              << "-50"
-                              << "2"
-                              << "300";
-    QTest::newRow("stored empty") << ""
-                                  << ""
-                                  << ""
-                                  << "";
-}
-
-void TestLinkSettings::storedBoxTextTheBoxCannotTakeGivesTheDefault() {
-    QFETCH(QString, interval);
-    QFETCH(QString, dwell);
-    QFETCH(QString, shownInterval);
-    QFETCH(QString, shownDwell);
-    ProgramFixture fixture;
-    WriteSettings(fixture.settingsFile(),
-                  {QStringLiteral("StatusPollInterval=\"%1\"").arg(interval),
-                   QStringLiteral("UploadDwell=\"%1\"").arg(dwell)});
-    fixture.startProgram();
-    QCOMPARE(Dialog().medStatusPollInterval->text(), shownInterval);
-    QCOMPARE(Dialog().medUploadDwell->text(), shownDwell);
-    QCOMPARE(Global::StatusPollInterval, shownInterval);
-    QCOMPARE(Global::UploadDwell, shownDwell);
-}
-
-void TestLinkSettings::intervalBoxTakesOneDigitAndDwellBoxUpToThree() {
+void TestLinkSettings::boxesTakeOnlyTheDigitsTheirMasksAllow() {
     ProgramFixture fixture;
     fixture.startProgram();
     LinkConfig& d = Dialog();
+    // The interval box takes one digit, the dwell box up to three.
     d.medStatusPollInterval->clear();
     d.medStatusPollInterval->setCursorPosition(0);
     QTest::keyClicks(d.medStatusPollInterval, QStringLiteral("x73"));
-    QCOMPARE(d.medStatusPollInterval->text(), QStringLiteral("7"));
     QCOMPARE(d.medStatusPollInterval->displayText(), QStringLiteral("7"));
-
     d.medUploadDwell->clear();
     d.medUploadDwell->setCursorPosition(0);
     QTest::keyClicks(d.medUploadDwell, QStringLiteral("5"));
@@ -332,18 +277,12 @@ void TestLinkSettings::intervalBoxTakesOneDigitAndDwellBoxUpToThree() {
     QCOMPARE(d.medUploadDwell->displayText(), QStringLiteral("5__")); // prompt character "_"
     QTest::keyClicks(d.medUploadDwell, QStringLiteral("a-9.99"));
     QCOMPARE(d.medUploadDwell->text(), QStringLiteral("599"));
-
     d.cmdOk->click();
     QCOMPARE(Global::StatusPollInterval, QStringLiteral("7"));
     QCOMPARE(Global::UploadDwell, QStringLiteral("599"));
-}
 
-void TestLinkSettings::emptyIntervalBoxGivesAnEmptyInterval() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    LinkConfig& d = Dialog();
+    // An empty interval box gives an empty interval, stored as such.
     d.medStatusPollInterval->clear();
-    QCOMPARE(d.medStatusPollInterval->text(), QString());
     QCOMPARE(d.medStatusPollInterval->displayText(), QStringLiteral("_"));
     d.cmdOk->click();
     QCOMPARE(Global::StatusPollInterval, QString());
@@ -363,64 +302,53 @@ void TestLinkSettings::activationShowsTheRunningValuesAndDisablesConnect() {
     Activation::reset();
     Activation::windowActivated(&Frame());
     Activation::windowActivated(&d);
-    QVERIFY(d.chkErrors->isChecked());
-    QCOMPARE(d.medUploadDwell->text(), QStringLiteral("80"));
-    QVERIFY(d.optStatusPollOff->isChecked());
-    QVERIFY(!d.optStatusPollAlways->isChecked());
+    QCOMPARE(Shown(d), QStringLiteral("01101000 2 80 "));
     QVERIFY(!Registry::get<Main>().Command1->isEnabled());
     d.cmdOk->click();
     QVERIFY(Registry::get<Main>().Command1->isEnabled());
 }
 
-void TestLinkSettings::closeWithPollingOffStopsThePollAndSaysStatusOff() {
+void TestLinkSettings::closeSetsThePollByStateAndSwitch_data() {
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<bool>("pollOff");
+    QTest::addColumn<bool>("polling");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("connected, poll on restarts it") << true << false << true << "Getting Status";
+    QTest::newRow("connected, poll off stops it") << true << true << false << "Status Off";
+    QTest::newRow("not connected leaves it") << false << false << false << "as before";
+}
+
+void TestLinkSettings::closeSetsThePollByStateAndSwitch() {
+    QFETCH(bool, connected);
+    QFETCH(bool, pollOff);
+    QFETCH(bool, polling);
+    QFETCH(QString, panel);
     ProgramFixture fixture;
     fixture.startProgram();
     QTimer* poll = Registry::get<Main>().tmrStatus;
     poll->setInterval(60000);
-    poll->start();
-    Global::ConnectState = 2;
+    if (pollOff)
+        poll->start();
+    else
+        poll->stop();
+    Global::ConnectState = connected ? 2 : 0;
+    Frame().SetPanel(2, QStringLiteral("as before"));
     LinkConfig& d = Dialog();
     d.showForm();
-    d.optStatusPollOff->click();
+    if (pollOff)
+        d.optStatusPollOff->click();
     d.cmdOk->click();
-    QVERIFY(!poll->isActive());
-    QCOMPARE(Frame().PanelText(2), QStringLiteral("Status Off"));
-    QVERIFY(!Global::StatusPollAlways);
-    QVERIFY(Global::StatusPollOff);
     QVERIFY(!d.isVisible());
-    Global::ConnectState = 0;
-}
-
-void TestLinkSettings::closeWhileConnectedRestartsThePoll() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    QTimer* poll = Registry::get<Main>().tmrStatus;
-    poll->stop();
-    poll->setInterval(60000);
-    Global::ConnectState = 2;
-    Dialog().showForm();
-    Dialog().cmdOk->click();
-    QVERIFY(poll->isActive());
+    QCOMPARE(poll->isActive(), polling);
     QCOMPARE(poll->interval(), 60000); // not recomputed here
-    QCOMPARE(Frame().PanelText(2), QStringLiteral("Getting Status"));
+    QCOMPARE(Frame().PanelText(2), panel);
+    QCOMPARE(Global::StatusPollOff, pollOff);
+    QCOMPARE(Global::StatusPollAlways, !pollOff);
     poll->stop();
     Global::ConnectState = 0;
 }
 
-void TestLinkSettings::closeWhileNotConnectedLeavesThePollAlone() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    QTimer* poll = Registry::get<Main>().tmrStatus;
-    poll->stop();
-    poll->setInterval(60000);
-    Frame().SetPanel(2, QStringLiteral("as before"));
-    Dialog().showForm();
-    Dialog().cmdOk->click();
-    QVERIFY(!poll->isActive());
-    QCOMPARE(Frame().PanelText(2), QStringLiteral("as before"));
-}
-
-void TestLinkSettings::closingThroughTheFrameAppliesButLeavesThePollAlone() {
+void TestLinkSettings::unloadingAppliesLeavesThePollAndKeepsTheHighSpeedSettings() {
     ProgramFixture fixture;
     fixture.startProgram();
     QTimer* poll = Registry::get<Main>().tmrStatus;
@@ -430,37 +358,21 @@ void TestLinkSettings::closingThroughTheFrameAppliesButLeavesThePollAlone() {
     LinkConfig& d = Dialog();
     d.showForm();
     d.optStatusPollOff->click();
-    d.chkListData->click();
+    d.chkErrors->click();
+    d.chkHSS->click();
+    d.txtHssFileName->setText(QStringLiteral("capture.csv"));
     Global::DisableConnectButton();
-    QVERIFY(d.close());
-    QVERIFY(!Registry::peek<LinkConfig>()); // unloaded
-    QVERIFY(Global::StatusPollOff);
-    QVERIFY(!Global::StatusPollAlways);
-    QVERIFY(Global::LogListData);
+    QVERIFY(d.close()); // through the window frame
+    QVERIFY(!Registry::peek<LinkConfig>());
+    QCOMPARE(Running(), QStringLiteral("01101001 2 300 capture.csv"));
     QVERIFY(poll->isActive());
     QCOMPARE(Frame().PanelText(2), QStringLiteral("as before"));
     QVERIFY(Registry::get<Main>().Command1->isEnabled());
     poll->stop();
-}
-
-void TestLinkSettings::highSpeedSettingsSurviveTheDialogBeingCreatedAgain() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    LinkConfig& d = Dialog();
-    d.showForm();
-    d.chkHSS->click();
-    d.txtHssFileName->setText(QStringLiteral("capture.csv"));
-    d.chkErrors->click();
-    QVERIFY(d.close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    LinkConfig& again = Dialog();
-    QVERIFY(again.chkHSS->isChecked());
-    QCOMPARE(again.txtHssFileName->text(), QStringLiteral("capture.csv"));
-    QVERIFY(again.chkErrors->isChecked()); // shows what the program runs with
-    QVERIFY(again.optStatusPollAlways->isChecked());
-    QCOMPARE(again.medUploadDwell->text(), QStringLiteral("300"));
-
+    // Created again, it shows what the program runs with.
+    QCOMPARE(Shown(Dialog()), QStringLiteral("01101001 2 300 capture.csv"));
     // Also when the dialog is gone at shut-down.
     Registry::unload<LinkConfig>();
     Frame().mnuExit->trigger();
@@ -468,7 +380,6 @@ void TestLinkSettings::highSpeedSettingsSurviveTheDialogBeingCreatedAgain() {
     QCOMPARE(stored.value("HssEnabled"), QStringLiteral("True"));
     QCOMPARE(stored.value("HssFileName"), QStringLiteral("capture.csv"));
     QCOMPARE(stored.value("LogErrors"), QStringLiteral("True"));
-    QCOMPARE(stored.value("UploadDwell"), QStringLiteral("300"));
 }
 
 void TestLinkSettings::browseStoresTheChosenFileAndCancelChangesNothing() {
@@ -485,7 +396,6 @@ void TestLinkSettings::browseStoresTheChosenFileAndCancelChangesNothing() {
     QCOMPARE(d.txtHssFileName->text(), QStringLiteral("/data/run 7.csv"));
     QCOMPARE(Global::HssFileName, QStringLiteral("/data/run 7.csv"));
     QCOMPARE(Global::HssFileText, QStringLiteral("/data/run 7.csv"));
-
     QCOMPARE(fixture.prompt->shown.size(), 2);
     for (const ShownPrompt& p : fixture.prompt->shown) {
         QCOMPARE(p.kind, QStringLiteral("open"));

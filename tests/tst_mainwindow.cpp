@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSet>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
@@ -78,220 +77,144 @@ QStringList Names(const char* list) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void startUpSetsCaptionPanelsAndWindows();
-    void menuTreeHasEveryItemInOrder();
-    void toolbarHasFourteenPositionsWithKeysAndTips();
-    void firstStartOffersOnlyFileConnectAndHelp();
+    void firstStartShowsCaptionPanelsAndOnlyFileConnectAndHelp();
+    void menuTreeAndToolbarHaveEveryItemInOrder();
     void eachRowOfTheEnablingTableSwitchesOnlyItsItems_data();
     void eachRowOfTheEnablingTableSwitchesOnlyItsItems();
-    void stopStaysUsableWhileScanning();
     void decimalPlacesItemsCheckExactlyOneAndSetBarFormat_data();
     void decimalPlacesItemsCheckExactlyOneAndSetBarFormat();
     void displayItemsCheckOneOfThePair();
-    void barGraphOpenShowsTheGraphAndConnectShowsTheConnectionWindow();
-    void aWorkingWindowBecomingActiveRunsItsActivation();
-    void toolbarKeysOpenTheirWindowsAndOthersDoNothing();
-    void orvikSettingsShowsTheLinkSettingsDialog();
-    void closingTheFrameWithALogOpenClosesItAndSavesEverything();
-    void exitUnloadsTheWindowsAndTheFrame();
-    void aboutShowsThreeLinesAndCloseUnloadsIt();
+    void toolbarKeysOpenTheirWindowsAndAboutShowsThreeLines();
+    void workingWindowsOpenFromTheMenusAndActivationRuns();
+    void closeOrExitClosesTheLogUnloadsAndSaves_data();
+    void closeOrExitClosesTheLogUnloadsAndSaves();
 };
 
-void TestMainWindow::startUpSetsCaptionPanelsAndWindows() {
+void TestMainWindow::firstStartShowsCaptionPanelsAndOnlyFileConnectAndHelp() {
     ProgramFixture fixture;
     fixture.startProgram();
     MDIMain& f = Frame();
     QCOMPARE(f.windowTitle(), QStringLiteral("Orvik 3 Version 3.03"));
+    QCOMPARE(f.statusBar()->findChildren<QLabel*>().size(), 3);
     QCOMPARE(f.PanelText(1), QStringLiteral("No connection"));
     QCOMPARE(f.PanelText(2), QString());
     QCOMPARE(f.PanelText(3), QStringLiteral("No Log File"));
-    QCOMPARE(f.statusBar()->findChildren<QLabel*>().size(), 3);
     QVERIFY(Registry::isShown<Main>());
-    QVERIFY(Registry::peek<Bar>());
-    QVERIFY(!Registry::isShown<Bar>());
-    QVERIFY(Registry::peek<LinkConfig>());
-    QVERIFY(!Registry::isShown<LinkConfig>());
-    // The working windows live in the frame's MDI area.
-    QCOMPARE(qobject_cast<QMdiArea*>(f.centralWidget()), f.mdiArea);
-    QVERIFY(Registry::get<Main>().subWindow());
+    QVERIFY(Registry::peek<Bar>() && !Registry::isShown<Bar>());
+    QVERIFY(Registry::peek<LinkConfig>() && !Registry::isShown<LinkConfig>());
     QCOMPARE(Registry::get<Main>().subWindow()->mdiArea(), f.mdiArea);
     QCOMPARE(Registry::get<Bar>().subWindow()->mdiArea(), f.mdiArea);
-    // The connection window opens at its own size, its controls in view.
+    // The connection window opens with its controls in view.
     Main& main = Registry::get<Main>();
     const QRect inView(QPoint(0, 0), main.size());
-    QVERIFY(inView.contains(main.txtIpAdd->geometry()));
-    QVERIFY(inView.contains(main.Command1->geometry()));
-    QVERIFY(inView.contains(main.lstIpHistory->geometry()));
-}
+    for (QWidget* w : QList<QWidget*>{main.txtIpAdd, main.Command1, main.lstIpHistory})
+        QVERIFY(inView.contains(w->geometry()));
 
-void TestMainWindow::menuTreeHasEveryItemInOrder() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
-    QStringList tree;
-    for (QAction* top : f.menuBar()->actions()) {
-        tree << top->objectName() + QLatin1Char('=') + top->text();
-        if (QMenu* menu = top->menu()) {
-            QCOMPARE(menu->objectName(), top->objectName());
-            for (QAction* item : menu->actions())
-                tree << QStringLiteral("  ") + item->objectName() + QLatin1Char('=') +
-                            (item->isSeparator() ? QStringLiteral("-") : item->text());
-        }
-    }
-    const QStringList expected = {
-        "mnuFile=File",
-        "  mnuOpenLogFile=Open Log File",
-        "  mnuCloseLogFile=Close Log File",
-        "  mnuBar0=-",
-        "  mnuUploadFileToQel=Upload File To QEL",
-        "  mnuBar1=-",
-        "  mnuOrvikSettings=Orvik Settings",
-        "  mnuBar2=-",
-        "  mnuExit=Exit",
-        "mnuConnect=Connect",
-        "mnuBarGraph=BarGraph",
-        "  mnuBarGraphOpen=Open",
-        "  mnuLine10=-",
-        "  mnuBarGraphPress=Display Pressures",
-        "  mnuBarGraphTemp=Display Temperatures",
-        "  mnuLine11=-",
-        "  mnuBarGraph0Places=Display 0 Decimal Places",
-        "  mnuBarGraph1Places=Display 1 Decimal Place",
-        "  mnuBarGraph2Places=Display 2 Decimal Places",
-        "  mnuBarGraph3Places=Display 3 Decimal Places",
-        "  mnuBarGraph4Places=Display 4 Decimal Places",
-        "  mnuBarGraph5Places=Display 5 Decimal Places",
-        "  mnuLin14=-",
-        "  mnuTag1to16=Tag High and Low Over Channels 1 to 16",
-        "  mnuTag1to8=Tag High and Low Over Channels 1 to 8",
-        "  mnuTag9to16=Tag High and Low Over Channles 9 to 16",
-        "mnuQel=Qel",
-        "  mnuStartScan=StartScan",
-        "  mnuStop=Stop",
-        "  mnuCalZero=Cal Zero",
-        "  mnuBar4=-",
-        "  mnuConfigure=Configure",
-        "  mnuCommands=Commands",
-        "  mnuSaveSettings=Save Settings",
-        "  mnuBar6=-",
-        "  mnuErrors=Errors",
-        "mnuSensor=Sensor",
-        "  mnuUploadSensorProfileFile=UploadSensorProfileFile",
-        "  mnuCreateSensorProfileFile=Create Sensor Profile File",
-        "mnuHelp=Help",
-        "  mnuAbout=About",
-    };
-    QCOMPARE(tree, expected);
-    QVERIFY(!f.mnuConnect->menu()); // a top-level item without sub-items
-}
-
-void TestMainWindow::toolbarHasFourteenPositionsWithKeysAndTips() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
-    QCOMPARE(f.Toolbar1->actions().size(), 14);
-    const QStringList keys = {"OpenLogFile",
-                              "CloseLogFile",
-                              "",
-                              "ConfigureQel",
-                              "ConfigureOrvik",
-                              "",
-                              "StartScan",
-                              "StopScan",
-                              "",
-                              "CalZ",
-                              "",
-                              "Commands",
-                              "Errors",
-                              "Help"};
-    const QStringList tips = {"Open New or Existing Log File",
-                              "Close Log File",
-                              "",
-                              "Configure Qel",
-                              "Configure Orvik",
-                              "",
-                              "Start Scan",
-                              "Stop",
-                              "",
-                              "Start Zero Calibration",
-                              "",
-                              "Send Commands to Qel",
-                              "View or Clear Qel Errors",
-                              "Help"};
-    for (int i = 1; i <= 14; ++i) {
-        QAction* b = f.Button(i);
-        QCOMPARE(f.Toolbar1->actions().at(i - 1), b);
-        QCOMPARE(b->isSeparator(), keys[i - 1].isEmpty());
-        if (b->isSeparator())
-            continue;
-        QCOMPARE(b->data().toString(), keys[i - 1]);
-        QCOMPARE(b->toolTip(), tips[i - 1]);
-        // An image at the toolbar's size and at twice that for dense screens.
-        const QSize size = f.Toolbar1->iconSize();
-        QVERIFY2(!b->icon().pixmap(size).isNull(), qPrintable(keys[i - 1]));
-        QVERIFY2(b->icon().actualSize(size * 2).width() >= size.width() * 2,
-                 qPrintable(keys[i - 1]));
-    }
-    QVERIFY(!f.Button(0));
-    QVERIFY(!f.Button(15));
-}
-
-void TestMainWindow::firstStartOffersOnlyFileConnectAndHelp() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
-    QVERIFY(f.mnuFile->menuAction()->isEnabled());
-    QVERIFY(f.mnuConnect->isEnabled());
-    QVERIFY(f.mnuHelp->menuAction()->isEnabled());
-    QVERIFY(!f.mnuBarGraph->menuAction()->isEnabled());
-    QVERIFY(!f.mnuQel->menuAction()->isEnabled());
-    QVERIFY(!f.mnuSensor->menuAction()->isEnabled());
-
-    QVERIFY(Usable(f.mnuOpenLogFile));
-    QVERIFY(Usable(f.mnuOrvikSettings));
-    QVERIFY(Usable(f.mnuExit));
-    QVERIFY(!Usable(f.mnuCloseLogFile));
-    QVERIFY(!Usable(f.mnuUploadFileToQel));
-    QVERIFY(!Usable(f.mnuStartScan));
-    QVERIFY(!Usable(f.mnuBarGraph4Places));
-    QVERIFY(Usable(f.mnuAbout));
-
-    for (int i : {1, 5, 14})
-        QVERIFY2(f.Button(i)->isEnabled(), qPrintable(QString::number(i)));
-    for (int i : {2, 4, 7, 8, 10, 12, 13})
-        QVERIFY2(!f.Button(i)->isEnabled(), qPrintable(QString::number(i)));
-
+    for (QAction* a : {f.mnuFile->menuAction(), f.mnuConnect, f.mnuHelp->menuAction(),
+                       f.mnuOpenLogFile, f.mnuOrvikSettings, f.mnuExit, f.mnuAbout})
+        QVERIFY2(Usable(a), qPrintable(a->objectName()));
+    for (QAction* a :
+         {f.mnuBarGraph->menuAction(), f.mnuQel->menuAction(), f.mnuSensor->menuAction(),
+          f.mnuCloseLogFile, f.mnuUploadFileToQel, f.mnuStartScan, f.mnuBarGraph4Places})
+        QVERIFY2(!Usable(a), qPrintable(a->objectName()));
+    for (int i = 1; i <= 14; ++i)
+        if (!f.Button(i)->isSeparator())
+            QVERIFY2(f.Button(i)->isEnabled() == (i == 1 || i == 5 || i == 14),
+                     qPrintable(QString::number(i)));
     QVERIFY(f.mnuBarGraphPress->isChecked());
     QVERIFY(!f.mnuBarGraphTemp->isChecked());
     QVERIFY(f.mnuBarGraph2Places->isChecked());
+}
+
+void TestMainWindow::menuTreeAndToolbarHaveEveryItemInOrder() {
+    ProgramFixture fixture;
+    fixture.startProgram();
+    MDIMain& f = Frame();
+    // One line a menu: "name=caption: item, item", a separator's caption "-".
+    QStringList tree;
+    for (QAction* top : f.menuBar()->actions()) {
+        QStringList items;
+        if (QMenu* menu = top->menu()) {
+            QCOMPARE(menu->objectName(), top->objectName());
+            for (QAction* item : menu->actions())
+                items << item->objectName() + QLatin1Char('=') +
+                             (item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        tree << top->objectName() + QLatin1Char('=') + top->text() +
+                    (items.isEmpty() ? QString() : QStringLiteral(": ") + items.join(", "));
+    }
+    const QStringList expected = {
+        "mnuFile=File: mnuOpenLogFile=Open Log File, mnuCloseLogFile=Close Log File, "
+        "mnuBar0=-, mnuUploadFileToQel=Upload File To QEL, mnuBar1=-, "
+        "mnuOrvikSettings=Orvik Settings, mnuBar2=-, mnuExit=Exit",
+        "mnuConnect=Connect",
+        "mnuBarGraph=BarGraph: mnuBarGraphOpen=Open, mnuLine10=-, "
+        "mnuBarGraphPress=Display Pressures, mnuBarGraphTemp=Display Temperatures, "
+        "mnuLine11=-, mnuBarGraph0Places=Display 0 Decimal Places, "
+        "mnuBarGraph1Places=Display 1 Decimal Place, "
+        "mnuBarGraph2Places=Display 2 Decimal Places, "
+        "mnuBarGraph3Places=Display 3 Decimal Places, "
+        "mnuBarGraph4Places=Display 4 Decimal Places, "
+        "mnuBarGraph5Places=Display 5 Decimal Places, mnuLin14=-, "
+        "mnuTag1to16=Tag High and Low Over Channels 1 to 16, "
+        "mnuTag1to8=Tag High and Low Over Channels 1 to 8, "
+        "mnuTag9to16=Tag High and Low Over Channles 9 to 16",
+        "mnuQel=Qel: mnuStartScan=StartScan, mnuStop=Stop, mnuCalZero=Cal Zero, "
+        "mnuBar4=-, mnuConfigure=Configure, mnuCommands=Commands, "
+        "mnuSaveSettings=Save Settings, mnuBar6=-, mnuErrors=Errors",
+        "mnuSensor=Sensor: mnuUploadSensorProfileFile=UploadSensorProfileFile, "
+        "mnuCreateSensorProfileFile=Create Sensor Profile File",
+        "mnuHelp=Help: mnuAbout=About"};
+    QCOMPARE(tree, expected);
+    QVERIFY(!f.mnuConnect->menu());
+
+    // Toolbar positions as "key|tip"; an empty entry is a separator.
+    const QStringList buttons =
+        QStringLiteral("OpenLogFile|Open New or Existing Log File;CloseLogFile|Close Log File;;"
+                       "ConfigureQel|Configure Qel;ConfigureOrvik|Configure Orvik;;"
+                       "StartScan|Start Scan;StopScan|Stop;;CalZ|Start Zero Calibration;;"
+                       "Commands|Send Commands to Qel;Errors|View or Clear Qel Errors;Help|Help")
+            .split(QLatin1Char(';'));
+    QCOMPARE(f.Toolbar1->actions().size(), 14);
+    const QSize size = f.Toolbar1->iconSize();
+    for (int i = 1; i <= 14; ++i) {
+        QAction* b = f.Button(i);
+        const QString key = buttons[i - 1].section(QLatin1Char('|'), 0, 0);
+        QCOMPARE(f.Toolbar1->actions().at(i - 1), b);
+        QCOMPARE(b->isSeparator(), key.isEmpty());
+        if (b->isSeparator())
+            continue;
+        QCOMPARE(b->data().toString(), key);
+        QCOMPARE(b->toolTip(), buttons[i - 1].section(QLatin1Char('|'), 1));
+        // Legible at the toolbar's size and at twice that for dense screens.
+        QVERIFY2(!b->icon().pixmap(size).isNull(), qPrintable(key));
+        QVERIFY2(b->icon().actualSize(size * 2).width() >= size.width() * 2, qPrintable(key));
+    }
+    QVERIFY(!f.Button(0) && !f.Button(15));
 }
 
 void TestMainWindow::eachRowOfTheEnablingTableSwitchesOnlyItsItems_data() {
     QTest::addColumn<QString>("row");
     QTest::addColumn<QStringList>("on");
     QTest::addColumn<QStringList>("off");
-    QTest::newRow("start-up") << "MenusStartup" << Names("mnuOpenLogFile 1")
-                              << Names("mnuCloseLogFile 2");
-    QTest::newRow("disconnected")
-        << "MenusDisconnected" << Names("mnuOrvikSettings 5")
-        << Names("mnuUploadFileToQel mnuBarGraph mnuQel mnuSensor 4 7 8 10 12 13");
-    QTest::newRow("connected") << "MenusConnected"
-                               << Names("mnuUploadFileToQel mnuBarGraph mnuQel mnuSensor "
-                                        "4 7 8 10 12 13")
-                               << Names("mnuOrvikSettings 5");
-    QTest::newRow("scanning") << "MenusScanning" << Names("mnuQel 7 8")
-                              << Names("mnuFile mnuBarGraph mnuStartScan mnuCalZero mnuConfigure "
-                                       "mnuCommands mnuSaveSettings mnuErrors mnuSensor mnuHelp "
-                                       "1 2 4 5 10 12 13 14");
-    QTest::newRow("idle") << "MenusIdle"
-                          << Names("mnuFile mnuUploadFileToQel mnuBarGraph mnuQel mnuStartScan "
-                                   "mnuCalZero mnuConfigure mnuCommands mnuSaveSettings mnuErrors "
-                                   "mnuSensor mnuHelp 1 2 4 5 7 8 10 12 13 14")
-                          << QStringList();
-    QTest::newRow("log opened") << "MenusLogOpened" << Names("mnuCloseLogFile 2")
-                                << Names("mnuOpenLogFile 1");
-    QTest::newRow("log closed") << "MenusLogClosed" << Names("mnuOpenLogFile 1")
-                                << Names("mnuCloseLogFile 2");
+    const char* connected = "mnuUploadFileToQel mnuBarGraph mnuQel mnuSensor 4 7 8 10 12 13";
+    const struct {
+        const char *row, *on, *off;
+    } rows[] = {{"MenusStartup", "mnuOpenLogFile 1", "mnuCloseLogFile 2"},
+                {"MenusDisconnected", "mnuOrvikSettings 5", connected},
+                {"MenusConnected", connected, "mnuOrvikSettings 5"},
+                {"MenusScanning", "mnuQel 7 8",
+                 "mnuFile mnuBarGraph mnuStartScan mnuCalZero mnuConfigure mnuCommands "
+                 "mnuSaveSettings mnuErrors mnuSensor mnuHelp 1 2 4 5 10 12 13 14"},
+                {"MenusIdle",
+                 "mnuFile mnuUploadFileToQel mnuBarGraph mnuQel mnuStartScan mnuCalZero "
+                 "mnuConfigure mnuCommands mnuSaveSettings mnuErrors mnuSensor mnuHelp "
+                 "1 2 4 5 7 8 10 12 13 14",
+                 ""},
+                {"MenusLogOpened", "mnuCloseLogFile 2", "mnuOpenLogFile 1"},
+                {"MenusLogClosed", "mnuOpenLogFile 1", "mnuCloseLogFile 2"}};
+    for (const auto& r : rows)
+        QTest::newRow(r.row) << QString::fromLatin1(r.row) << Names(r.on) << Names(r.off);
 }
 
 void TestMainWindow::eachRowOfTheEnablingTableSwitchesOnlyItsItems() {
@@ -322,31 +245,14 @@ void TestMainWindow::eachRowOfTheEnablingTableSwitchesOnlyItsItems() {
     }
 }
 
-void TestMainWindow::stopStaysUsableWhileScanning() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
-    f.MenusConnected();
-    f.MenusIdle();
-    f.MenusScanning();
-    QVERIFY(Usable(f.mnuStop));
-    QVERIFY(!Usable(f.mnuStartScan));
-    QVERIFY(f.Button(7)->isEnabled());  // the toolbar's Start Scan stays enabled
-    QVERIFY(!Usable(f.mnuOpenLogFile)); // the File menu is off
-    f.MenusIdle();
-    QVERIFY(Usable(f.mnuStartScan));
-    QVERIFY(f.Button(1)->isEnabled() && f.Button(2)->isEnabled() && f.Button(5)->isEnabled());
-}
-
 void TestMainWindow::decimalPlacesItemsCheckExactlyOneAndSetBarFormat_data() {
     QTest::addColumn<int>("places");
     QTest::addColumn<QString>("format");
-    QTest::newRow("0") << 0 << "0";
-    QTest::newRow("1") << 1 << "0.0";
-    QTest::newRow("2") << 2 << "0.00";
-    QTest::newRow("3") << 3 << "0.000";
-    QTest::newRow("4") << 4 << "0.0000";
-    QTest::newRow("5") << 5 << "0.00000";
+    for (int places = 0; places <= 5; ++places)
+        QTest::newRow(qPrintable(QString::number(places)))
+            << places
+            << (places ? QStringLiteral("0.") + QString(places, QLatin1Char('0'))
+                       : QStringLiteral("0"));
 }
 
 void TestMainWindow::decimalPlacesItemsCheckExactlyOneAndSetBarFormat() {
@@ -356,9 +262,9 @@ void TestMainWindow::decimalPlacesItemsCheckExactlyOneAndSetBarFormat() {
     fixture.startProgram();
     MDIMain& f = Frame();
     f.MenusConnected();
-    // The unit reports in engineering units (raw counts have no decimals).
+    // Engineering units: raw counts have no decimals.
     Registry::get<QelConfig>().chkEu->setChecked(true);
-    // Start from a state with several checked, as a hand-edited store gives.
+    // Start with several checked, as a hand-edited store gives.
     for (int i = 0; i <= 5; ++i)
         f.DecimalPlacesItem(i)->setChecked(i != places);
     Global::BarFormat = QStringLiteral("unchanged");
@@ -368,15 +274,6 @@ void TestMainWindow::decimalPlacesItemsCheckExactlyOneAndSetBarFormat() {
             QCOMPARE(f.DecimalPlacesItem(i)->isChecked(), i == places);
         QCOMPARE(Global::BarFormat, format);
     }
-    f.mnuExit->trigger();
-    QFile ini(fixture.settingsFile());
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray text = ini.readAll();
-    for (int i = 0; i <= 5; ++i)
-        QVERIFY(text.contains(QStringLiteral("BarGraph%1Places=%2")
-                                  .arg(i)
-                                  .arg(i == places ? "True" : "False")
-                                  .toLatin1()));
 }
 
 void TestMainWindow::displayItemsCheckOneOfThePair() {
@@ -384,127 +281,32 @@ void TestMainWindow::displayItemsCheckOneOfThePair() {
     fixture.startProgram();
     MDIMain& f = Frame();
     f.MenusConnected();
-    f.mnuBarGraphTemp->trigger();
-    f.mnuBarGraphTemp->trigger();
-    QVERIFY(f.mnuBarGraphTemp->isChecked());
-    QVERIFY(!f.mnuBarGraphPress->isChecked());
-    f.mnuBarGraphPress->trigger();
-    QVERIFY(f.mnuBarGraphPress->isChecked());
-    QVERIFY(!f.mnuBarGraphTemp->isChecked());
-    f.mnuBarGraphPress->trigger();
-    QVERIFY(f.mnuBarGraphPress->isChecked());
+    for (QAction* chosen :
+         {f.mnuBarGraphTemp, f.mnuBarGraphTemp, f.mnuBarGraphPress, f.mnuBarGraphPress}) {
+        chosen->trigger();
+        QVERIFY(chosen->isChecked());
+        QCOMPARE(f.mnuBarGraphPress->isChecked(), chosen == f.mnuBarGraphPress);
+        QCOMPARE(f.mnuBarGraphTemp->isChecked(), chosen == f.mnuBarGraphTemp);
+    }
 }
 
-void TestMainWindow::barGraphOpenShowsTheGraphAndConnectShowsTheConnectionWindow() {
+void TestMainWindow::toolbarKeysOpenTheirWindowsAndAboutShowsThreeLines() {
     ProgramFixture fixture;
     fixture.startProgram();
     MDIMain& f = Frame();
-    f.MenusConnected();
-    QVERIFY(Registry::isShown<Main>());
-    f.mnuBarGraphOpen->trigger();
-    QVERIFY(Registry::isShown<Bar>());
-    QVERIFY(!Registry::isShown<Main>());
-    QCOMPARE(f.mdiArea->activeSubWindow(), Registry::get<Bar>().subWindow());
-    f.mnuConnect->trigger();
-    QVERIFY(Registry::isShown<Main>());
-    QCOMPARE(f.mdiArea->activeSubWindow(), Registry::get<Main>().subWindow());
-}
-
-void TestMainWindow::aWorkingWindowBecomingActiveRunsItsActivation() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
-    f.MenusConnected();
-    f.mnuConnect->trigger();
-    QMdiSubWindow* graph = Registry::get<Bar>().subWindow();
-    QMdiSubWindow* connection = Registry::get<Main>().subWindow();
-    graph->show();
-    f.mdiArea->setActiveSubWindow(connection);
-    QCOMPARE(f.mdiArea->activeSubWindow(), connection);
-    // The bar graph's activation redraws its scale, which sets the format
-    // from the decimal-places items.
-    Global::BarFormat = QStringLiteral("not yet");
-    f.mdiArea->setActiveSubWindow(graph);
-    QCOMPARE(f.mdiArea->activeSubWindow(), graph);
-    QVERIFY(Global::BarFormat != QLatin1String("not yet"));
-
-    Global::BarFormat = QStringLiteral("not yet");
-    f.mdiArea->setActiveSubWindow(connection);
-    QCOMPARE(Global::BarFormat, QStringLiteral("not yet"));
-    f.mdiArea->setActiveSubWindow(graph);
-    QVERIFY(Global::BarFormat != QLatin1String("not yet"));
-}
-
-void TestMainWindow::toolbarKeysOpenTheirWindowsAndOthersDoNothing() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    MDIMain& f = Frame();
+    // Empty, unknown and separator keys do nothing.
     const int before = Registry::windows().size();
     f.ToolbarClick(QString());
     f.ToolbarClick(QStringLiteral("NoSuchKey"));
-    f.Button(3)->trigger(); // a separator
+    f.Button(3)->trigger();
     QCOMPARE(Registry::windows().size(), before);
-    QVERIFY(!Registry::isShown<LinkConfig>());
     QVERIFY(fixture.prompt->shown.isEmpty());
 
-    f.Button(14)->trigger();
-    QVERIFY(Registry::isShown<About>());
+    LinkConfig* loaded = Registry::peek<LinkConfig>();
     f.ToolbarClick(QStringLiteral("ConfigureOrvik"));
     QVERIFY(Registry::isShown<LinkConfig>());
-
-    // Open Log File from the toolbar asks for a file like the menu item.
-    f.Button(1)->trigger();
-    QCOMPARE(fixture.prompt->shown.size(), 1);
-    QCOMPARE(fixture.prompt->shown.first().kind, QStringLiteral("open"));
-}
-
-void TestMainWindow::orvikSettingsShowsTheLinkSettingsDialog() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    LinkConfig* before = Registry::peek<LinkConfig>();
-    Frame().mnuOrvikSettings->trigger();
-    QVERIFY(Registry::isShown<LinkConfig>());
-    QCOMPARE(Registry::peek<LinkConfig>(), before); // the one loaded at start-up
-    QVERIFY(Registry::get<LinkConfig>().isWindow());
-}
-
-void TestMainWindow::closingTheFrameWithALogOpenClosesItAndSavesEverything() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    const QString log = fixture.dir() + QStringLiteral("/run.log");
-    fixture.prompt->fileAnswers.enqueue(log);
-    Frame().mnuOpenLogFile->trigger();
-    QVERIFY(Global::LogFileOpen);
-    QCOMPARE(Frame().PanelText(3), QStringLiteral("Logging to ") + log);
-
-    QVERIFY(Frame().close());
-    QVERIFY(!Global::LogFileOpen);
-    QVERIFY(QFile::exists(log));
-    QVERIFY(QFile::exists(fixture.settingsFile()));
-    QVERIFY(QFile::exists(fixture.dir() + QStringLiteral("/IpHist.cfg")));
-    QVERIFY(!Registry::peek<MDIMain>());
-}
-
-void TestMainWindow::exitUnloadsTheWindowsAndTheFrame() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    QPointer<MDIMain> frame = &Frame();
-    Frame().mnuAbout->trigger();
-    Frame().mnuOrvikSettings->trigger();
-    QVERIFY(Registry::peek<About>());
-    frame->mnuExit->trigger();
-    QVERIFY(!Registry::peek<About>());
-    QVERIFY(!Registry::peek<LinkConfig>());
-    QVERIFY(!Registry::peek<MDIMain>());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(frame.isNull());
-    QVERIFY(QFile::exists(fixture.settingsFile()));
-}
-
-void TestMainWindow::aboutShowsThreeLinesAndCloseUnloadsIt() {
-    ProgramFixture fixture;
-    fixture.startProgram();
-    Frame().mnuAbout->trigger();
+    QCOMPARE(Registry::peek<LinkConfig>(), loaded); // the one loaded at start-up
+    f.Button(14)->trigger();
     About& about = Registry::get<About>();
     QVERIFY(about.isVisible());
     QCOMPARE(about.windowTitle(), QStringLiteral("About Orvik 3"));
@@ -515,9 +317,72 @@ void TestMainWindow::aboutShowsThreeLinesAndCloseUnloadsIt() {
     QCOMPARE(lines[2], QStringLiteral("Version 3.03"));
     QCOMPARE(about.cmdOk->text(), QStringLiteral("Close"));
     about.cmdOk->click();
+    QVERIFY(!Registry::peek<About>()); // unloaded; the menu item creates it afresh
+    f.mnuAbout->trigger();
+    QVERIFY(Registry::isShown<About>());
+    f.Button(1)->trigger(); // asks for a log file like the menu item
+    QCOMPARE(fixture.prompt->shown.size(), 1);
+    QCOMPARE(fixture.prompt->shown.first().kind, QStringLiteral("open"));
+}
+
+void TestMainWindow::workingWindowsOpenFromTheMenusAndActivationRuns() {
+    ProgramFixture fixture;
+    fixture.startProgram();
+    MDIMain& f = Frame();
+    f.MenusConnected();
+    QMdiSubWindow* graph = Registry::get<Bar>().subWindow();
+    QMdiSubWindow* connection = Registry::get<Main>().subWindow();
+    f.mnuBarGraphOpen->trigger();
+    QVERIFY(Registry::isShown<Bar>() && !Registry::isShown<Main>());
+    QCOMPARE(f.mdiArea->activeSubWindow(), graph);
+    f.mnuConnect->trigger();
+    QVERIFY(Registry::isShown<Main>());
+    QCOMPARE(f.mdiArea->activeSubWindow(), connection);
+
+    // The bar graph's activation redraws its scale, setting the format.
+    graph->show();
+    for (int round = 0; round < 2; ++round) {
+        Global::BarFormat = QStringLiteral("not yet");
+        f.mdiArea->setActiveSubWindow(connection);
+        QCOMPARE(Global::BarFormat, QStringLiteral("not yet"));
+        f.mdiArea->setActiveSubWindow(graph);
+        QCOMPARE(f.mdiArea->activeSubWindow(), graph);
+        QVERIFY(Global::BarFormat != QLatin1String("not yet"));
+    }
+}
+
+void TestMainWindow::closeOrExitClosesTheLogUnloadsAndSaves_data() {
+    QTest::addColumn<bool>("viaExit");
+    QTest::newRow("window closed") << false;
+    QTest::newRow("Exit") << true;
+}
+
+void TestMainWindow::closeOrExitClosesTheLogUnloadsAndSaves() {
+    QFETCH(bool, viaExit);
+    ProgramFixture fixture;
+    fixture.startProgram();
+    QPointer<MDIMain> frame = &Frame();
+    const QString log = fixture.dir() + QStringLiteral("/run.log");
+    fixture.prompt->fileAnswers.enqueue(log);
+    frame->mnuOpenLogFile->trigger();
+    QVERIFY(Global::LogFileOpen);
+    QCOMPARE(frame->PanelText(3), QStringLiteral("Logging to ") + log);
+    frame->mnuAbout->trigger();
+    frame->mnuOrvikSettings->trigger();
+
+    if (viaExit)
+        frame->mnuExit->trigger();
+    else
+        QVERIFY(frame->close());
+    QVERIFY(!Global::LogFileOpen);
+    QVERIFY(QFile::exists(log));
+    QVERIFY(QFile::exists(fixture.settingsFile()));
+    QVERIFY(QFile::exists(fixture.dir() + QStringLiteral("/IpHist.cfg")));
     QVERIFY(!Registry::peek<About>());
-    Frame().mnuAbout->trigger();
-    QVERIFY(Registry::isShown<About>()); // created afresh
+    QVERIFY(!Registry::peek<LinkConfig>());
+    QVERIFY(!Registry::peek<MDIMain>());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(frame.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -45,19 +45,11 @@ private slots:
     void init();
     void cleanup();
 
-    void firstUseCreatesTheWindowHiddenAndLoadsItOnce();
-    void unloadDestroysTheWindowAndTheNextUseCreatesItAfresh();
-    void closingTheWindowThroughItsFrameUnloadsIt();
-    void unloadingAWindowNotLoadedDoesNothing();
-    void unloadAllDestroysEveryWindowAtOnce();
-
+    void firstUseCreatesHiddenAndUnloadDestroysUntilTheNextUse();
+    void closingOrUnloadingAllUnloadsAndUnloadingNothingDoesNothing();
     void programFiltersBecomeQtFilters_data();
     void programFiltersBecomeQtFilters();
-
-    void activationFromAnotherProgramWindowCounts();
-    void returningFromAMessageBoxIsNoActivation();
-    void returningFromAnotherApplicationIsNoActivation();
-    void theFrameWindowIsAProgramWindow();
+    void onlyArrivingFromAnotherProgramWindowIsAnActivation();
     void showingAFormActivatesIt();
 };
 
@@ -72,79 +64,63 @@ void TestRegistry::cleanup() {
     Activation::reset();
 }
 
-void TestRegistry::firstUseCreatesTheWindowHiddenAndLoadsItOnce() {
+void TestRegistry::firstUseCreatesHiddenAndUnloadDestroysUntilTheNextUse() {
     QVERIFY(!Registry::peek<Counted>());
-    QVERIFY(!Registry::isShown<Counted>());
-    Counted& first = Registry::get<Counted>();
-    QCOMPARE(Counted::created, 1);
-    QCOMPARE(Counted::loads, 1);
-    QVERIFY(!first.isVisible());
-    QVERIFY(!Registry::isShown<Counted>());
-    QCOMPARE(&Registry::get<Counted>(), &first);
-    QCOMPARE(Registry::peek<Counted>(), &first);
-    QCOMPARE(Counted::created, 1);
-    QCOMPARE(Counted::loads, 1);
-    first.showForm();
-    QVERIFY(Registry::isShown<Counted>());
-    first.hideForm();
-    QVERIFY(!Registry::isShown<Counted>());
-    QCOMPARE(Registry::peek<Counted>(), &first); // hiding keeps it loaded
-}
-
-void TestRegistry::unloadDestroysTheWindowAndTheNextUseCreatesItAfresh() {
     QPointer<Counted> first = &Registry::get<Counted>();
+    QVERIFY(!first->isVisible());
+    QCOMPARE(&Registry::get<Counted>(), first.data()); // the same one on later uses
+    QCOMPARE(Counted::created, 1);
+    QCOMPARE(Counted::loads, 1);
+    first->showForm();
+    QVERIFY(Registry::isShown<Counted>());
+    first->hideForm();
+    QVERIFY(!Registry::isShown<Counted>());
+    QCOMPARE(Registry::peek<Counted>(), first.data()); // hiding keeps it loaded
+
     first->showForm();
     Registry::unload<Counted>();
     QCOMPARE(Counted::unloads, 1);
     QVERIFY(!Registry::peek<Counted>()); // forgotten at once
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull()); // and destroyed
-    Counted& second = Registry::get<Counted>();
+    QVERIFY(!Registry::get<Counted>().isVisible());
     QCOMPARE(Counted::created, 2);
     QCOMPARE(Counted::loads, 2);
-    QVERIFY(!second.isVisible());
 }
 
-void TestRegistry::closingTheWindowThroughItsFrameUnloadsIt() {
-    Counted& window = Registry::get<Counted>();
-    window.showForm();
-    QVERIFY(window.close());
-    QCOMPARE(Counted::unloads, 1);
-    QVERIFY(!Registry::peek<Counted>());
-}
-
-void TestRegistry::unloadingAWindowNotLoadedDoesNothing() {
+void TestRegistry::closingOrUnloadingAllUnloadsAndUnloadingNothingDoesNothing() {
     Registry::unload<Counted>();
     QCOMPARE(Counted::unloads, 0);
     QCOMPARE(Counted::created, 0);
-    QVERIFY(!Registry::peek<Counted>());
-}
 
-void TestRegistry::unloadAllDestroysEveryWindowAtOnce() {
+    Counted& window = Registry::get<Counted>();
+    window.showForm();
+    QVERIFY(window.close()); // through its window frame
+    QCOMPARE(Counted::unloads, 1);
+    QVERIFY(!Registry::peek<Counted>());
+
     QPointer<Counted> a = &Registry::get<Counted>();
     QPointer<Other> b = &Registry::get<Other>();
     QCOMPARE(Registry::windows().size(), 2);
     Registry::unloadAll();
-    QVERIFY(a.isNull());
-    QVERIFY(b.isNull());
+    QVERIFY(a.isNull() && b.isNull());
     QVERIFY(Registry::windows().isEmpty());
 }
 
 void TestRegistry::programFiltersBecomeQtFilters_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("description shows the pattern") << "Comma Separated Variable Files (*.csv)|*.csv"
-                                                   << "Comma Separated Variable Files (*.csv)";
-    QTest::newRow("description without the pattern") << "Text Files|*.txt"
-                                                     << "Text Files (*.txt)";
-    QTest::newRow("two filters") << "Log Files (*.log)|*.log|All Files (*.*)|*.*"
-                                 << "Log Files (*.log);;All Files (*.*)";
-    QTest::newRow("several patterns in one") << "Sensor Files|*.spf;*.txt"
-                                             << "Sensor Files (*.spf *.txt)";
-    QTest::newRow("no bar at all") << "*.csv"
-                                   << "*.csv";
-    QTest::newRow("empty") << ""
-                           << "";
+    const struct {
+        const char *filter, *qt;
+    } rows[] = {
+        {"Comma Separated Variable Files (*.csv)|*.csv", "Comma Separated Variable Files (*.csv)"},
+        {"Text Files|*.txt", "Text Files (*.txt)"},
+        {"Log Files (*.log)|*.log|All Files (*.*)|*.*", "Log Files (*.log);;All Files (*.*)"},
+        {"Sensor Files|*.spf;*.txt", "Sensor Files (*.spf *.txt)"},
+        {"*.csv", "*.csv"},
+        {"", ""}};
+    for (const auto& r : rows)
+        QTest::addRow("%s", r.filter) << QString::fromLatin1(r.filter) << QString::fromLatin1(r.qt);
 }
 
 void TestRegistry::programFiltersBecomeQtFilters() {
@@ -153,62 +129,41 @@ void TestRegistry::programFiltersBecomeQtFilters() {
     QCOMPARE(QtFilterFromProgramFilter(filter), qt);
 }
 
-void TestRegistry::activationFromAnotherProgramWindowCounts() {
+void TestRegistry::onlyArrivingFromAnotherProgramWindowIsAnActivation() {
     Counted& a = Registry::get<Counted>();
     Other& b = Registry::get<Other>();
     Activation::windowActivated(&a);
-    QCOMPARE(a.activations, 1);
     Activation::windowActivated(&b);
-    QCOMPARE(b.activations, 1);
     Activation::windowActivated(&a);
     QCOMPARE(a.activations, 2);
     QCOMPARE(b.activations, 1);
-    QCOMPARE(Activation::lastProgramWindow(), &a);
-}
 
-void TestRegistry::returningFromAMessageBoxIsNoActivation() {
-    Counted& a = Registry::get<Counted>();
-    Activation::windowActivated(&a);
-    QCOMPARE(a.activations, 1);
-    // The window opens a message box, which becomes active, then closes.
+    // Back from a message box the window opened: no activation.
     QMessageBox box;
     Activation::windowActivated(&box);
     Activation::windowActivated(&a);
-    QCOMPARE(a.activations, 1);
-    QCOMPARE(Activation::lastProgramWindow(), &a);
-}
-
-void TestRegistry::returningFromAnotherApplicationIsNoActivation() {
-    Counted& a = Registry::get<Counted>();
-    Activation::windowActivated(&a);
-    // Another application takes the focus: the program sees no window of its
-    // own activated in between, then the same window again.
+    // Back from another application (no window of the program between): none.
     Activation::windowActivated(nullptr);
     Activation::windowActivated(&a);
-    QCOMPARE(a.activations, 1);
-}
+    QCOMPARE(a.activations, 2);
+    QCOMPARE(Activation::lastProgramWindow(), &a);
 
-void TestRegistry::theFrameWindowIsAProgramWindow() {
-    Counted& a = Registry::get<Counted>();
+    // The frame window is a window of the program.
     QMainWindow frame;
-    Activation::windowActivated(&a);
     Activation::windowActivated(&frame);
     QCOMPARE(Activation::lastProgramWindow(), &frame);
     Activation::windowActivated(&a);
-    QCOMPARE(a.activations, 2);
+    QCOMPARE(a.activations, 3);
 }
 
 void TestRegistry::showingAFormActivatesIt() {
     Other& b = Registry::get<Other>();
-    b.showForm();
-    QVERIFY(QTest::qWaitForWindowActive(&b));
-    QCOMPARE(b.activations, 1);
     Counted& a = Registry::get<Counted>();
-    a.showForm();
-    QVERIFY(QTest::qWaitForWindowActive(&a));
+    for (Form* form : QList<Form*>{&b, &a, &b}) {
+        form->showForm();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
     QCOMPARE(a.activations, 1);
-    b.showForm();
-    QVERIFY(QTest::qWaitForWindowActive(&b));
     QCOMPARE(b.activations, 2);
 }
 

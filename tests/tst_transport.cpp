@@ -39,17 +39,24 @@ private slots:
     void eachListRequestWaitsForTheLastLineOfThePreviousReply();
     void silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage();
     void arrivalsAreCutAtCrLfEachByItself();
-    void arrivalLinesRule();
     void refusedConnectionShowsErrorBoxAndReturnsToNoConnection();
-    void unitClosingTheConnectionEndsTheSessionSilently();
-    void cancelWhileConnectingAbandonsTheConnection();
-    void hostColonPortSelectsThePort_data();
+    void unitClosingOrCancelEndsTheSessionSilently();
     void hostColonPortSelectsThePort();
     void layoutStretchesControlsToTheWindowWithAMargin();
 
 private:
     std::unique_ptr<ProgramFixture> fx;
 };
+
+namespace {
+
+// The window is back at rest: no connection, the button offers Connect.
+bool isIdle() {
+    return Global::ConnectState == 0 && PanelText(1) == QLatin1String("No connection") &&
+           Registry::get<Main>().Command1->text() == QLatin1String("Connect");
+}
+
+} // namespace
 
 void TestTransport::init() {
     fx = std::make_unique<ProgramFixture>();
@@ -79,16 +86,6 @@ void TestTransport::sessionStartSendsFormatCommandsAndFirstListThenPolls() {
     main.tmrStatus->setInterval(50);
     QVERIFY(unit.waitForReceived("STATUS\r"));
     QVERIFY(unit.received().startsWith("SET BIN 0\rSET FORMAT 0\rList I\rSTATUS\r"));
-
-    // A second connect after a disconnect runs the whole start again.
-    main.Command1->click();
-    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
-    QVERIFY(!main.tmrStatus->isActive());
-    QVERIFY(unit.waitForDisconnect());
-    unit.clearReceived();
-    QVERIFY(ConnectToUnit(unit));
-    QVERIFY(unit.waitForReceived("List I\r"));
-    QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
 }
 
 void TestTransport::pollSettingsDecideTheStatusTimer_data() {
@@ -201,13 +198,6 @@ void TestTransport::arrivalsAreCutAtCrLfEachByItself() {
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll(), QByteArray("ERROR: one\r\nERROR: two\r\nERROR: three\r\n"
                                        "ERROR: four\r\nERROR: seven\r\n"));
-}
-
-void TestTransport::arrivalLinesRule() {
-    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\n")), QStringList({"A"}));
-    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\nB\r\n")), QStringList({"A", "B"}));
-    QCOMPARE(Main::ArrivalLines(QStringLiteral("A\r\nB")), QStringList({"A"}));
-    QCOMPARE(Main::ArrivalLines(QStringLiteral("AB")), QStringList());
     // A lone CR or LF stays inside the line; an empty line is handed too.
     QCOMPARE(Main::ArrivalLines(QStringLiteral("a\rb\nc\r\n\r\n")), QStringList({"a\rb\nc", ""}));
 }
@@ -231,85 +221,61 @@ void TestTransport::refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {
     QCOMPARE(parts.size(), 2);
     QVERIFY(!parts[0].isEmpty());
     QCOMPARE(parts[1], QStringLiteral("Error Number 10061"));
-    QCOMPARE(Global::ConnectState, qint16(0));
-    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+    QVERIFY(isIdle());
     QCOMPARE(PanelText(2), QString());
-    QCOMPARE(main.Command1->text(), QStringLiteral("Connect"));
     QVERIFY(main.lstIpHistory->isEnabled());
     QVERIFY(Global::IpHistory[0].isEmpty()); // only a connection that stood counts
 }
 
-void TestTransport::unitClosingTheConnectionEndsTheSessionSilently() {
+void TestTransport::unitClosingOrCancelEndsTheSessionSilently() {
     FakeUnit unit;
+    Main& main = Registry::get<Main>();
     QVERIFY(ConnectToUnit(unit));
     QVERIFY(unit.waitForReceived("List I\r"));
     unit.closeClient();
-    QTRY_COMPARE(Global::ConnectState, qint16(0));
-    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
-    QCOMPARE(Registry::get<Main>().Command1->text(), QStringLiteral("Connect"));
-    QVERIFY(!Registry::get<Main>().tmrStatus->isActive());
+    QTRY_VERIFY(isIdle());
+    QVERIFY(!main.tmrStatus->isActive());
+    Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
     QVERIFY(fx->prompt->shown.isEmpty());
 
-    // Sending now is dropped quietly.
-    Global::SendToQel(QStringLiteral("STATUS\r"));
-    QVERIFY(fx->prompt->shown.isEmpty());
-}
-
-void TestTransport::cancelWhileConnectingAbandonsTheConnection() {
-    FakeUnit unit;
-    Main& main = Registry::get<Main>();
+    // Cancel while connecting abandons the connection.
+    unit.clearReceived();
     main.txtIpAdd->setText(unit.address());
     main.Command1->click();
     QCOMPARE(Global::ConnectState, qint16(1));
     QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
     QVERIFY(!main.lstIpHistory->isEnabled());
-
     main.Command1->click(); // "Cancel"
-    QCOMPARE(Global::ConnectState, qint16(0));
-    QCOMPARE(PanelText(1), QStringLiteral("No connection"));
-    QCOMPARE(main.Command1->text(), QStringLiteral("Connect"));
+    QVERIFY(isIdle());
     QTest::qWait(200);
-    QCOMPARE(Global::ConnectState, qint16(0));
+    QVERIFY(isIdle());
     QVERIFY(unit.received().isEmpty());
     QVERIFY(fx->prompt->shown.isEmpty());
 }
 
-void TestTransport::hostColonPortSelectsThePort_data() {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<int>("port");
-    QTest::newRow("plain address") << "192.168.1.50"
-                                   << "192.168.1.50" << 23;
-    QTest::newRow("host name") << "qel-7"
-                               << "qel-7" << 23;
-    QTest::newRow("with port") << "127.0.0.1:2323"
-                               << "127.0.0.1" << 2323;
-    QTest::newRow("highest port") << "rig:65535"
-                                  << "rig" << 65535;
-    QTest::newRow("port 0 is a host") << "rig:0"
-                                      << "rig:0" << 23;
-    QTest::newRow("port too big") << "rig:65536"
-                                  << "rig:65536" << 23;
-    QTest::newRow("not a number") << "rig:telnet"
-                                  << "rig:telnet" << 23;
-    QTest::newRow("ipv6 is a host") << "fe80::1"
-                                    << "fe80::1" << 23;
-}
-
 void TestTransport::hostColonPortSelectsThePort() {
-    QFETCH(QString, address);
-    QFETCH(QString, host);
-    QFETCH(int, port);
-    const UnitAddress target = ParseUnitAddress(address);
-    QCOMPARE(target.host, host);
-    QCOMPARE(int(target.port), port);
+    // "host:port" for a port 1 to 65535; anything else is a host on port 23.
+    const struct {
+        const char *address, *host;
+        int port;
+    } cases[] = {{"192.168.1.50", "192.168.1.50", 23},
+                 {"127.0.0.1:2323", "127.0.0.1", 2323},
+                 {"rig:65535", "rig", 65535},
+                 {"rig:0", "rig:0", 23},
+                 {"rig:65536", "rig:65536", 23},
+                 {"rig:telnet", "rig:telnet", 23},
+                 {"fe80::1", "fe80::1", 23}};
+    for (const auto& c : cases) {
+        const UnitAddress target = ParseUnitAddress(QLatin1String(c.address));
+        QCOMPARE(target.host, QLatin1String(c.host));
+        QCOMPARE(int(target.port), c.port);
+    }
 }
 
 void TestTransport::layoutStretchesControlsToTheWindowWithAMargin() {
     Main& main = Registry::get<Main>();
     main.resize(700, 500); // 10500 x 7500 twips
     QCOMPARE(main.Image1->width(), (10500 - 1440 - 200) / 15);
-    QCOMPARE(main.Label2->width(), (10500 - 1440 - 200) / 15);
     QCOMPARE(main.lstIpHistory->height(), (7500 - 3120 - 200) / 15);
     QCOMPARE(main.Image2->height(), (7500 - 240 - 200) / 15);
     QCOMPARE(main.txtIpAdd->width(), 2775 / 15); // not stretched

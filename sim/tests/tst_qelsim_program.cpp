@@ -51,62 +51,27 @@ private slots:
 void TestProgram::optionsReachTheSettings() {
     SimOptions o;
     QString text;
-    QCOMPARE(parseOptions({"qelsim",
-                           "--port",
-                           "2323",
-                           "--bind",
-                           "127.0.0.1",
-                           "--model",
-                           "qm1600pc",
-                           "--seed",
-                           "99",
-                           "--record",
-                           "in.txt",
-                           "--record-output",
-                           "out.txt",
-                           "--reboot-seconds",
-                           "1.5",
-                           "--calibrate-ms",
-                           "40",
-                           "--max-rate",
-                           "--silent-after",
-                           "3",
-                           "--close-after-frames",
-                           "7",
-                           "--split-lines",
-                           "fixed:9",
-                           "--split-delay-ms",
-                           "4",
-                           "--slow-ms",
-                           "250",
-                           "--refuse-next"},
-                          &o, &text),
-             ParseResult::Run);
+    const QStringList arguments =
+        QStringLiteral("qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
+                       "--record in.txt --record-output out.txt --reboot-seconds 1.5 "
+                       "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
+                       "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next")
+            .split(QLatin1Char(' '));
+    QCOMPARE(parseOptions(arguments, &o, &text), ParseResult::Run);
     QCOMPARE(o.port, quint16(2323));
     QCOMPARE(o.bind, QHostAddress(QHostAddress::LocalHost));
     QCOMPARE(o.model.code, QStringLiteral("QM1600PC"));
     QVERIFY(o.model.moduleStyle && o.model.perChannelRanges);
-    QCOMPARE(o.seed, quint64(99));
-    QCOMPARE(o.recordFile, QStringLiteral("in.txt"));
-    QCOMPARE(o.recordOutputFile, QStringLiteral("out.txt"));
-    QCOMPARE(o.rebootMs, 1500);
-    QCOMPARE(o.calibrateMs, 40);
-    QVERIFY(o.maxRate);
-    QCOMPARE(o.silentAfter, 3);
-    QCOMPARE(o.closeAfterFrames, 7);
-    QCOMPARE(o.split, SplitMode::Fixed);
-    QCOMPARE(o.splitBytes, 9);
-    QCOMPARE(o.splitDelayMs, 4);
-    QCOMPARE(o.slowMs, 250);
-    QCOMPARE(o.refuseNext, 1);
+    QCOMPARE(o.recordFile + o.recordOutputFile, QStringLiteral("in.txtout.txt"));
+    QVERIFY(o.seed == 99 && o.rebootMs == 1500 && o.calibrateMs == 40 && o.maxRate);
+    QVERIFY(o.silentAfter == 3 && o.closeAfterFrames == 7 && o.slowMs == 250 && o.refuseNext == 1);
+    QVERIFY(o.split == SplitMode::Fixed && o.splitBytes == 9 && o.splitDelayMs == 4);
 
     SimOptions d;
     QCOMPARE(parseOptions({"qelsim"}, &d, &text), ParseResult::Run);
-    QCOMPARE(d.port, quint16(23));
     QCOMPARE(d.bind, QHostAddress(QHostAddress::AnyIPv4));
     QCOMPARE(d.model.code, QStringLiteral("Q1600"));
-    QCOMPARE(d.silentAfter, -1);
-    QCOMPARE(d.split, SplitMode::None);
+    QVERIFY(d.port == 23 && d.silentAfter == -1 && d.split == SplitMode::None);
 }
 
 void TestProgram::badOptionsGiveAClearMessageAndFail_data() {
@@ -114,8 +79,6 @@ void TestProgram::badOptionsGiveAClearMessageAndFail_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("port") << QStringList{"--port", "abc"}
                           << "--port needs a whole number from 0 to 65535, not 'abc'.";
-    QTest::newRow("port range") << QStringList{"--port", "70000"}
-                                << "--port needs a whole number from 0 to 65535, not '70000'.";
     QTest::newRow("model") << QStringList{"--model", "Q9"}
                            << "--model must be one of Q1600, QM1600, Q1600PC, QM1600PC, not 'Q9'.";
     QTest::newRow("bind") << QStringList{"--bind", "nowhere"} << "--bind needs an IP address";
@@ -186,8 +149,7 @@ void TestProgram::startsListeningAndStopsCleanlyOnSignals() {
     QCOMPARE(client.ask(QStringLiteral("STATUS"), QStringLiteral("Status->")),
              QStringList({"Status->READY"}));
     client.command(QStringLiteral("SCAN"));
-    QVERIFY(
-        client.waitForLine([](const QString& l) { return l.startsWith(QLatin1String("FRAME")); }));
+    QVERIFY(client.waitForLine([](const QString& l) { return l.startsWith("FRAME"); }));
 
     ::kill(pid_t(p.processId()), signal);
     QVERIFY(p.waitForFinished(10000));

@@ -14,6 +14,8 @@ using namespace qelsim;
 
 namespace {
 
+constexpr qint64 kDefaultFrameNs = 64000000; // 500 us x 8 x 16
+
 SimOptions localOptions() {
     SimOptions o;
     o.port = 0;
@@ -32,6 +34,13 @@ struct Bench {
     void at(qint64 ns) {
         clockNs = ns;
         sim.runScan();
+    }
+    // Sends commands that answer nothing; false if one answers.
+    bool quiet(const QStringList& commands) {
+        for (const QString& command : commands)
+            if (!client.exchange(command).isEmpty())
+                return false;
+        return true;
     }
     Simulator sim;
     SimClient client;
@@ -63,8 +72,20 @@ Frames framesIn(const QStringList& lines) {
     return f;
 }
 
-bool isStatus(const QString& line) {
-    return line.startsWith(QLatin1String("STATUS: "));
+// Frames numbered first, first + 1, ..., each with 16 channel lines.
+bool wholeFrames(const Frames& f, qint64 first, int count) {
+    if (f.numbers.size() != count)
+        return false;
+    for (int i = 0; i < count; ++i)
+        if (f.numbers[i] != first + i || f.channels[i].size() != 16)
+            return false;
+    return true;
+}
+
+Frames statusAfter(SimClient& c) {
+    c.command(QStringLiteral("STATUS"));
+    c.waitForLine([](const QString& l) { return l.startsWith(QLatin1String("STATUS: ")); });
+    return framesIn(c.lines());
 }
 
 } // namespace
@@ -72,43 +93,15 @@ bool isStatus(const QString& line) {
 class TestScan : public QObject {
     Q_OBJECT
 private slots:
-    void frameIntervalComesFromAverageAndPeriod();
-    void framesBecomeDueOneIntervalApart();
     void scanSendsNumberedFramesAtTheSettingsPace_data();
     void scanSendsNumberedFramesAtTheSettingsPace();
     void scanWithoutFrameCountRunsUntilStop();
     void queuedOutputWaitsForTheEndOfTheScan();
-    void engineeringUnitsApplyZeroRangeAndFactor();
-    void rawModeSendsWholeCounts();
-    void sameSeedSendsTheSameValues();
+    void valuesFollowUnitsZeroAndSeed();
     void binaryFramesGoToTheHostNamedByHost();
     void connectionClosesAfterTheGivenNumberOfFrames();
     void fullSpeedScanKeepsItsOutputBoundedAndInOrder();
 };
-
-void TestScan::frameIntervalComesFromAverageAndPeriod() {
-    Model model;
-    UnitState state(model, 1);
-    QCOMPARE(scanSetup(state, 1).frameNs, qint64(64000000)); // 500 us x 8 x 16
-    QVERIFY(state.set(QStringLiteral("PERIOD"), {QStringLiteral("100")}).isEmpty());
-    QVERIFY(state.set(QStringLiteral("AVG"), {QStringLiteral("1")}).isEmpty());
-    QCOMPARE(scanSetup(state, 1).frameNs, qint64(1600000));
-    QCOMPARE(scanSetup(state, 1).framesPerScan, qint64(100));
-}
-
-void TestScan::framesBecomeDueOneIntervalApart() {
-    for (const qint64 interval : {qint64(1600000), qint64(64000000), qint64(1024000000)}) {
-        ScanSetup s;
-        s.frameNs = interval;
-        s.framesPerScan = 0;
-        QCOMPARE(framesDue(s, 0), qint64(1));
-        QCOMPARE(framesDue(s, interval - 1), qint64(1));
-        QCOMPARE(framesDue(s, interval), qint64(2));
-        QCOMPARE(framesDue(s, 10 * interval + interval / 2), qint64(11));
-        s.framesPerScan = 5;
-        QCOMPARE(framesDue(s, 10 * interval), qint64(5));
-    }
-}
 
 void TestScan::scanSendsNumberedFramesAtTheSettingsPace_data() {
     QTest::addColumn<int>("period");
@@ -124,57 +117,40 @@ void TestScan::scanSendsNumberedFramesAtTheSettingsPace() {
     const qint64 interval = qint64(period) * average * 16 * 1000;
     Bench b;
     QVERIFY(b.started);
-    SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET PERIOD %1").arg(period)), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET AVG %1").arg(average)), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 6")), QStringList());
-
-    b.clockNs = 0;
-    c.clear();
-    c.command(QStringLiteral("SCAN"));
+    QVERIFY(b.quiet({QStringLiteral("SET PERIOD %1").arg(period),
+                     QStringLiteral("SET AVG %1").arg(average), QStringLiteral("SET FPS 6")}));
+    b.client.clear();
+    b.client.command(QStringLiteral("SCAN"));
     QTRY_COMPARE(b.sim.framesSent(), qint64(1)); // frame 0 at once
     b.at(interval - 1);
     QCOMPARE(b.sim.framesSent(), qint64(1));
     b.at(2 * interval + interval / 2);
     QCOMPARE(b.sim.framesSent(), qint64(3));
-    c.command(QStringLiteral("STATUS"));
-    QVERIFY(c.waitForLine(isStatus));
-    Frames f = framesIn(c.lines());
-    QCOMPARE(f.numbers, QList<qint64>({0, 1, 2}));
+    Frames f = statusAfter(b.client);
+    QVERIFY(wholeFrames(f, 0, 3));
     QCOMPARE(f.other, QStringList({"STATUS: SCANNING"}));
 
-    c.clear();
+    b.client.clear();
     b.at(100 * interval);
     QCOMPARE(b.sim.framesSent(), qint64(6));
     QVERIFY(!b.sim.isScanning());
-    c.command(QStringLiteral("STATUS"));
-    QVERIFY(c.waitForLine(isStatus));
-    f = framesIn(c.lines());
-    QCOMPARE(f.numbers, QList<qint64>({3, 4, 5}));
-    for (const QStringList& channels : f.channels)
-        QCOMPARE(channels.size(), 16);
+    f = statusAfter(b.client);
+    QVERIFY(wholeFrames(f, 3, 3));
     QCOMPARE(f.other, QStringList({"STATUS: READY"}));
 }
 
 void TestScan::scanWithoutFrameCountRunsUntilStop() {
     Bench b;
     QVERIFY(b.started);
-    SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 0")), QStringList());
-    c.clear();
-    c.command(QStringLiteral("SCAN"));
+    QVERIFY(b.quiet({QStringLiteral("SET FPS 0")}));
+    b.client.clear();
+    b.client.command(QStringLiteral("SCAN"));
     QTRY_COMPARE(b.sim.framesSent(), qint64(1));
-    b.at(49 * 64000000LL);
-    c.command(QStringLiteral("STOP"));
-    c.command(QStringLiteral("STATUS"));
-    QVERIFY(c.waitForLine(isStatus));
-    b.at(500 * 64000000LL);
-    const Frames f = framesIn(c.lines());
-    QCOMPARE(f.numbers.size(), 50);
-    for (int i = 0; i < 50; ++i) {
-        QCOMPARE(f.numbers[i], qint64(i));
-        QCOMPARE(f.channels[i].size(), 16);
-    }
+    b.at(49 * kDefaultFrameNs);
+    b.client.command(QStringLiteral("STOP"));
+    const Frames f = statusAfter(b.client);
+    b.at(500 * kDefaultFrameNs);
+    QVERIFY(wholeFrames(f, 0, 50));
     QCOMPARE(f.other, QStringList({"STATUS: READY"}));
     QCOMPARE(b.sim.framesSent(), qint64(50));
 }
@@ -183,115 +159,78 @@ void TestScan::queuedOutputWaitsForTheEndOfTheScan() {
     Bench b;
     QVERIFY(b.started);
     SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET QPKTS 1")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 4")), QStringList());
+    QVERIFY(b.quiet({QStringLiteral("SET QPKTS 1"), QStringLiteral("SET FPS 4")}));
     c.clear();
     c.command(QStringLiteral("SCAN"));
     QTRY_VERIFY(b.sim.isScanning());
-    b.at(2 * 64000000LL);
+    b.at(2 * kDefaultFrameNs);
     QCOMPARE(b.sim.framesSent(), qint64(0));
-    c.command(QStringLiteral("STATUS"));
-    QVERIFY(c.waitForLine(isStatus));
-    QCOMPARE(c.lines(), QStringList({"STATUS: SCANNING"}));
+    QCOMPARE(statusAfter(c).other, QStringList({"STATUS: SCANNING"}));
     c.clear();
-    b.at(3 * 64000000LL);
-    QCOMPARE(b.sim.framesSent(), qint64(4));
-    Frames f = framesIn(c.exchange(QStringLiteral("STATUS")));
-    QCOMPARE(f.numbers, QList<qint64>({0, 1, 2, 3}));
-
-    // STOP ends the acquisition and lets out what it held.
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 0")), QStringList());
-    b.clockNs = 0;
-    c.command(QStringLiteral("SCAN"));
-    QTRY_VERIFY(b.sim.isScanning());
-    b.at(6 * 64000000LL + 1);
-    QCOMPARE(b.sim.framesSent(), qint64(0));
-    f = framesIn(c.exchange(QStringLiteral("STOP")));
-    QCOMPARE(f.numbers, QList<qint64>({0, 1, 2, 3, 4, 5, 6}));
-    QCOMPARE(f.other, QStringList());
+    b.at(3 * kDefaultFrameNs);
+    QVERIFY(wholeFrames(framesIn(c.exchange(QStringLiteral("STATUS"))), 0, 4));
 }
 
-void TestScan::engineeringUnitsApplyZeroRangeAndFactor() {
+void TestScan::valuesFollowUnitsZeroAndSeed() {
     SimOptions options = localOptions();
     options.seed = 42;
     options.calibrateMs = 0;
     Bench b(options);
     QVERIFY(b.started);
     SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 1")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET PMAXH 30")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET PMINH -30")), QStringList());
+    QVERIFY(b.quiet({QStringLiteral("SET FPS 1"), QStringLiteral("SET PMAXH 30"),
+                     QStringLiteral("SET PMINH -30")}));
     auto firstFrame = [&] {
         b.clockNs = 0;
-        const Frames f = framesIn(c.exchange(QStringLiteral("SCAN")));
-        return f.channels.value(0);
+        return framesIn(c.exchange(QStringLiteral("SCAN"))).channels.value(0);
     };
-    const RangePsi low{-15, 15};
-    const RangePsi high{-30, 30};
+    auto range = [](int ch) { return ch < 8 ? RangePsi{-15, 15} : RangePsi{-30, 30}; };
 
-    // psi, 4 decimals, no zero taken yet.
+    // psi with 4 decimals before a zero is taken; then without the offsets.
     QStringList lines = firstFrame();
     QCOMPARE(lines.size(), 16);
     for (int ch = 0; ch < 16; ++ch) {
-        const RangePsi r = ch < 8 ? low : high;
         const QStringList t = lines[ch].split(QLatin1Char(' '));
         QCOMPARE(t.size(), 3);
-        QCOMPARE(t[1], QString::number(pressurePsi(42, 0, ch, r), 'f', 4));
+        QCOMPARE(t[1], QString::number(pressurePsi(42, 0, ch, range(ch)), 'f', 4));
         QCOMPARE(t[2], QString::number(temperatureC(42, 0, ch), 'f', 2));
-        QVERIFY(t[1].toDouble() > r.min && t[1].toDouble() < r.max);
     }
-
-    // After a zero calibration the offsets are gone: the values swing
-    // around zero, and LIST D shows what was taken away.
-    QCOMPARE(c.exchange(QStringLiteral("CALZ")), QStringList());
+    QVERIFY(b.quiet({QStringLiteral("CALZ")}));
     QTRY_COMPARE(b.sim.unit().status(), UnitStatus::Ready);
     lines = firstFrame();
     for (int ch = 0; ch < 16; ++ch) {
-        const RangePsi r = ch < 8 ? low : high;
-        const double expected = pressurePsi(42, 0, ch, r) - offsetPsi(42, ch, r);
-        QCOMPARE(lines[ch].section(QLatin1Char(' '), 1, 1), QString::number(expected, 'f', 4));
+        const double zeroed = pressurePsi(42, 0, ch, range(ch)) - offsetPsi(42, ch, range(ch));
+        QCOMPARE(lines[ch].section(QLatin1Char(' '), 1, 1), QString::number(zeroed, 'f', 4));
     }
-    const QStringList deltas = c.ask(QStringLiteral("LIST D"), QStringLiteral("SET DELTA15 "));
-    QCOMPARE(deltas.value(3), QStringLiteral("SET DELTA3 ") + numberText(offsetPsi(42, 3, low)));
 
-    // In kPa, with three decimals at a full scale of 103 kPa; zero
-    // correction off brings the offset back.
-    QCOMPARE(c.exchange(QStringLiteral("SET UNITSCAN KPA")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET ZC 0")), QStringList());
+    // kPa with three decimals; zero correction off brings the offset back.
+    QVERIFY(b.quiet({QStringLiteral("SET UNITSCAN KPA"), QStringLiteral("SET ZC 0")}));
     lines = firstFrame();
-    QCOMPARE(lines[2].section(QLatin1Char(' '), 1, 1),
-             QString::number(pressurePsi(42, 0, 2, low) * 6.89476, 'f', 3));
-    QCOMPARE(lines[12].section(QLatin1Char(' '), 1, 1),
-             QString::number(pressurePsi(42, 0, 12, high) * 6.89476, 'f', 3));
-}
+    for (const int ch : {2, 12})
+        QCOMPARE(lines[ch].section(QLatin1Char(' '), 1, 1),
+                 QString::number(pressurePsi(42, 0, ch, range(ch)) * 6.89476, 'f', 3));
 
-void TestScan::rawModeSendsWholeCounts() {
-    Bench b;
-    QVERIFY(b.started);
-    SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET EU 0")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 1")), QStringList());
-    const Frames f = framesIn(c.exchange(QStringLiteral("SCAN")));
-    QCOMPARE(f.channels.value(0).size(), 16);
+    // Raw mode: whole counts.
+    QVERIFY(b.quiet({QStringLiteral("SET EU 0"), QStringLiteral("SET UNITSCAN PSI")}));
+    lines = firstFrame();
     for (int ch = 0; ch < 16; ++ch) {
-        const QStringList t = f.channels[0][ch].split(QLatin1Char(' '));
+        const QStringList t = lines[ch].split(QLatin1Char(' '));
         QCOMPARE(t[1],
-                 QString::number(pressureCounts(pressurePsi(1, 0, ch, {-15, 15}), {-15, 15})));
-        QCOMPARE(t[2], QString::number(temperatureCounts(temperatureC(1, 0, ch))));
+                 QString::number(pressureCounts(pressurePsi(42, 0, ch, range(ch)), range(ch))));
+        QCOMPARE(t[2], QString::number(temperatureCounts(temperatureC(42, 0, ch))));
     }
-}
 
-void TestScan::sameSeedSendsTheSameValues() {
+    // The same seed sends the same values, another seed others.
     auto firstFrames = [](quint64 seed) {
-        SimOptions options = localOptions();
-        options.seed = seed;
-        options.maxRate = true;
-        Bench b(options);
-        b.client.exchange(QStringLiteral("SET FPS 3"));
-        return b.client.exchange(QStringLiteral("SCAN"));
+        SimOptions o = localOptions();
+        o.seed = seed;
+        o.maxRate = true;
+        Bench s(o);
+        s.client.exchange(QStringLiteral("SET FPS 3"));
+        return s.client.exchange(QStringLiteral("SCAN"));
     };
     const QStringList a = firstFrames(7);
-    QCOMPARE(framesIn(a).numbers, QList<qint64>({0, 1, 2}));
+    QVERIFY(wholeFrames(framesIn(a), 0, 3));
     QCOMPARE(firstFrames(7), a);
     QVERIFY(firstFrames(8) != a);
 }
@@ -310,18 +249,14 @@ void TestScan::binaryFramesGoToTheHostNamedByHost() {
             datagrams << d;
         }
     });
-    QCOMPARE(c.exchange(QStringLiteral("SET HOST 127.0.0.1 %1 U").arg(receiver.localPort())),
-             QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET BIN 1")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 5")), QStringList());
+    QVERIFY(b.quiet({QStringLiteral("SET HOST 127.0.0.1 %1 U").arg(receiver.localPort()),
+                     QStringLiteral("SET BIN 1"), QStringLiteral("SET FPS 5")}));
     c.command(QStringLiteral("SCAN"));
     QTRY_VERIFY(b.sim.isScanning());
-    b.at(10 * 64000000LL);
+    b.at(10 * kDefaultFrameNs);
     QTRY_COMPARE(datagrams.size(), 5);
-    // Nothing of the scan on the connection.
-    QCOMPARE(c.exchange(QStringLiteral("STATUS")), QStringList());
+    QCOMPARE(c.exchange(QStringLiteral("STATUS")), QStringList()); // nothing on TCP
 
-    const ScanSetup setup = b.sim.scanSetupInUse();
     for (int f = 0; f < 5; ++f) {
         const QByteArray& d = datagrams[f];
         QCOMPARE(d.size(), 152);
@@ -341,15 +276,8 @@ void TestScan::binaryFramesGoToTheHostNamedByHost() {
             // The same values a text frame carries.
             QCOMPARE(pressure, float(roundTo(pressurePsi(1, f, ch, {-15, 15}), 4)));
             QCOMPARE(temperature, float(roundTo(temperatureC(1, f, ch), 2)));
-            QCOMPARE(pressure, float(sample(setup, f, ch).pressure));
         }
     }
-    // Host off again: text frames on the connection.
-    QCOMPARE(c.exchange(QStringLiteral("SET HOST 0 0 T")), QStringList());
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 1")), QStringList());
-    b.clockNs = 0;
-    QCOMPARE(framesIn(c.exchange(QStringLiteral("SCAN"))).numbers, QList<qint64>({0}));
-    QCOMPARE(datagrams.size(), 5);
 }
 
 void TestScan::connectionClosesAfterTheGivenNumberOfFrames() {
@@ -357,15 +285,12 @@ void TestScan::connectionClosesAfterTheGivenNumberOfFrames() {
     options.closeAfterFrames = 3;
     Bench b(options);
     QVERIFY(b.started);
-    SimClient& c = b.client;
-    QCOMPARE(c.exchange(QStringLiteral("SET FPS 0")), QStringList());
-    c.command(QStringLiteral("SCAN"));
+    QVERIFY(b.quiet({QStringLiteral("SET FPS 0")}));
+    b.client.command(QStringLiteral("SCAN"));
     QTRY_VERIFY(b.sim.isScanning());
-    b.at(100 * 64000000LL);
-    QVERIFY(c.waitForClosed());
-    const Frames f = framesIn(c.lines());
-    QCOMPARE(f.numbers, QList<qint64>({0, 1, 2}));
-    QCOMPARE(f.channels.last().size(), 16);
+    b.at(100 * kDefaultFrameNs);
+    QVERIFY(b.client.waitForClosed());
+    QVERIFY(wholeFrames(framesIn(b.client.lines()), 0, 3));
     QVERIFY(!b.sim.isScanning());
 }
 
@@ -375,8 +300,7 @@ void TestScan::fullSpeedScanKeepsItsOutputBoundedAndInOrder() {
     Simulator sim(options);
     QString error;
     QVERIFY(sim.start(&error));
-    // A client that stops reading: what the simulator holds for it must
-    // stay bounded while the scan goes on.
+    // A client that stops reading: what the simulator holds stays bounded.
     QTcpSocket slow;
     slow.setReadBufferSize(4096);
     slow.connectToHost(QHostAddress::LocalHost, sim.port());
@@ -385,8 +309,7 @@ void TestScan::fullSpeedScanKeepsItsOutputBoundedAndInOrder() {
     QTRY_VERIFY_WITH_TIMEOUT(sim.isWaitingForDrain(), 20000);
     QVERIFY(sim.pendingOutput() <= Simulator::kHighWater + 64 * 1024);
 
-    // Reading again lets the scan go on; every frame arrives whole and in
-    // order.
+    // Reading again lets the scan go on; every frame arrives whole, in order.
     QByteArray data;
     slow.setReadBufferSize(0);
     connect(&slow, &QTcpSocket::readyRead, &slow, [&] { data += slow.readAll(); });
@@ -397,11 +320,7 @@ void TestScan::fullSpeedScanKeepsItsOutputBoundedAndInOrder() {
     QTRY_VERIFY_WITH_TIMEOUT(data.endsWith("STATUS: READY\r\n"), 20000);
     const QStringList lines = QString::fromLatin1(data).split(QStringLiteral("\r\n"));
     const Frames f = framesIn(lines.mid(0, lines.size() - 1));
-    QCOMPARE(f.numbers.size(), int(sim.framesSent()));
-    for (int i = 0; i < f.numbers.size(); ++i) {
-        QCOMPARE(f.numbers[i], qint64(i));
-        QCOMPARE(f.channels[i].size(), 16);
-    }
+    QVERIFY(wholeFrames(f, 0, int(sim.framesSent())));
     QCOMPARE(f.other, QStringList({"STATUS: READY"}));
 }
 
