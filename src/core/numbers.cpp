@@ -42,7 +42,8 @@ double LeadingNumber(const QString& text) {
     const QByteArray number = text.mid(start, end - start).toLatin1();
     double value = std::strtod(number.constData(), nullptr);
     if (!std::isfinite(value))
-        value = value < 0 ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+        value =
+            value < 0 ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
     return value;
 }
 

@@ -58,7 +58,8 @@ QString QtFilterFromProgramFilter(const QString& filter) {
 }
 
 void QtPrompt::message(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -4,6 +4,6 @@
 #include <QString>
 
 namespace Global {
-void OpenLogFile();   // asks for a file, then opens it (truncating)
+void OpenLogFile(); // asks for a file, then opens it (truncating)
 void CloseLogFile();
 } // namespace Global

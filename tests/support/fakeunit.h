@@ -47,7 +47,8 @@ public:
     bool waitForDisconnect(int timeoutMs = 5000);
 
     // The standard replies of the four settings groups for a plain unit.
-    static QHash<QString, QStringList> standardLists(const QString& model = QStringLiteral("Q1600"));
+    static QHash<QString, QStringList>
+    standardLists(const QString& model = QStringLiteral("Q1600"));
     // Installs answers for "List I", "List C", "List H" and "List S".
     void answerStandardLists(const QString& model = QStringLiteral("Q1600"));
 

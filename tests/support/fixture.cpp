@@ -16,7 +16,8 @@ ProgramFixture::ProgramFixture() {
     // The settings store lives under XDG_CONFIG_HOME; point it into the
     // test's own directory so that no test sees another's settings.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path() + QStringLiteral("/config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       dir_.path() + QStringLiteral("/config"));
     Registry::unloadAll();
     Activation::reset();
     Global::Reset();

@@ -21,7 +21,7 @@ public:
     QString openFile(const QString& filter, bool mustExist) override;
     QString saveFile(const QString& filter) override;
 
-    QQueue<bool> yesNoAnswers;  // default when empty: No
+    QQueue<bool> yesNoAnswers;   // default when empty: No
     QQueue<QString> fileAnswers; // default when empty: "" (cancelled)
     QList<ShownPrompt> shown;
     // Runs while a box is "open", standing for the time an operator takes.
