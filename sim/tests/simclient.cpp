@@ -1,5 +1,7 @@
 #include "simclient.h"
 
+#include "qelsim/model.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
@@ -112,4 +114,12 @@ QStringList SimClient::exchange(const QString& text) {
         result << line;
     }
     return result;
+}
+
+qelsim::SimOptions localOptions(const QString& model) {
+    qelsim::SimOptions o;
+    o.port = 0;
+    o.bind = QHostAddress(QHostAddress::LocalHost);
+    qelsim::modelFromCode(model, &o.model);
+    return o;
 }

@@ -9,6 +9,8 @@
 #include <QTcpSocket>
 #include <functional>
 
+#include "qelsim/simulator.h"
+
 class SimClient : public QObject {
     Q_OBJECT
 public:
@@ -46,4 +48,35 @@ public:
 private:
     QByteArray received_;
     QList<QByteArray> reads_;
+};
+
+// Options for a simulator on a free local port.
+qelsim::SimOptions localOptions(const QString& model = QStringLiteral("Q1600"));
+
+// A simulator with a connected client. With a hand clock the simulator's
+// time stands still until at() moves it.
+struct SimBench {
+    explicit SimBench(const qelsim::SimOptions& options = localOptions(), bool handClock = false)
+        : sim(options) {
+        if (handClock)
+            sim.setClock([this] { return clockNs; });
+        QString error;
+        started = sim.start(&error) && client.connectTo(sim.port());
+    }
+    // Moves the hand clock and lets the simulator send what is due.
+    void at(qint64 ns) {
+        clockNs = ns;
+        sim.runScan();
+    }
+    // Sends commands that answer nothing; false if one answers.
+    bool quiet(const QStringList& commands) {
+        for (const QString& command : commands)
+            if (!client.exchange(command).isEmpty())
+                return false;
+        return true;
+    }
+    qelsim::Simulator sim;
+    SimClient client;
+    qint64 clockNs = 0;
+    bool started = false;
 };

@@ -9,23 +9,7 @@ using namespace qelsim;
 
 namespace {
 
-SimOptions localOptions(const QString& model = QStringLiteral("Q1600")) {
-    SimOptions o;
-    o.port = 0;
-    o.bind = QHostAddress(QHostAddress::LocalHost);
-    modelFromCode(model, &o.model);
-    return o;
-}
-
-struct Bench {
-    explicit Bench(const SimOptions& options = localOptions()) : sim(options) {
-        QString error;
-        started = sim.start(&error) && client.connectTo(sim.port());
-    }
-    Simulator sim;
-    SimClient client;
-    bool started = false;
-};
+using Bench = SimBench;
 
 auto startingWith(const char* prefix) {
     return [prefix](const QString& l) { return l.startsWith(QLatin1String(prefix)); };

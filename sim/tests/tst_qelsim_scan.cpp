@@ -16,36 +16,9 @@ namespace {
 
 constexpr qint64 kDefaultFrameNs = 64000000; // 500 us x 8 x 16
 
-SimOptions localOptions() {
-    SimOptions o;
-    o.port = 0;
-    o.bind = QHostAddress(QHostAddress::LocalHost);
-    return o;
-}
-
 // A simulator on a hand-driven clock, with a connected client.
-struct Bench {
-    explicit Bench(const SimOptions& options = localOptions()) : sim(options) {
-        sim.setClock([this] { return clockNs; });
-        QString error;
-        started = sim.start(&error) && client.connectTo(sim.port());
-    }
-    // Moves the clock and lets the simulator send what is due.
-    void at(qint64 ns) {
-        clockNs = ns;
-        sim.runScan();
-    }
-    // Sends commands that answer nothing; false if one answers.
-    bool quiet(const QStringList& commands) {
-        for (const QString& command : commands)
-            if (!client.exchange(command).isEmpty())
-                return false;
-        return true;
-    }
-    Simulator sim;
-    SimClient client;
-    qint64 clockNs = 0;
-    bool started = false;
+struct Bench : SimBench {
+    explicit Bench(const SimOptions& options = localOptions()) : SimBench(options, true) {}
 };
 
 // The frames in the client's lines: frame number -> its 16 channel lines.

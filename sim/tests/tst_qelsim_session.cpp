@@ -14,30 +14,7 @@ using namespace qelsim;
 
 namespace {
 
-SimOptions localOptions(const QString& model = QStringLiteral("Q1600")) {
-    SimOptions o;
-    o.port = 0;
-    o.bind = QHostAddress(QHostAddress::LocalHost);
-    modelFromCode(model, &o.model);
-    return o;
-}
-
-struct Bench {
-    explicit Bench(const SimOptions& options) : sim(options) {
-        QString error;
-        started = sim.start(&error) && client.connectTo(sim.port());
-    }
-    // Sends commands that answer nothing; false if one answers.
-    bool quiet(const QStringList& commands) {
-        for (const QString& command : commands)
-            if (!client.exchange(command).isEmpty())
-                return false;
-        return true;
-    }
-    Simulator sim;
-    SimClient client;
-    bool started = false;
-};
+using Bench = SimBench;
 
 bool startsWith(const QString& line, const char* prefix) {
     return line.startsWith(QLatin1String(prefix));
