@@ -19,6 +19,7 @@ private slots:
     void generalFormatWritesAtMostSevenSignificantDigits();
     void fixedFormatsGiveTheirNumberOfDecimals_data();
     void fixedFormatsGiveTheirNumberOfDecimals();
+    void singleReadingBecomesInfinityBeyondTheSingleRange();
     void trimBlanksRemovesOnlyBlanksAtBothEnds();
     void splitTokensGivesATableOf101TokensSplitAtSingleBlanks();
 };
@@ -137,6 +138,13 @@ void TestNumbers::fixedFormatsGiveTheirNumberOfDecimals() {
     QFETCH(QString, format);
     QFETCH(QString, text);
     QCOMPARE(FormatFixed(value, format), text);
+}
+
+void TestNumbers::singleReadingBecomesInfinityBeyondTheSingleRange() {
+    QCOMPARE(LeadingSingle(QStringLiteral("12.5x")), 12.5f);
+    QVERIFY(std::isinf(LeadingSingle(QStringLiteral("1e300"))));
+    QVERIFY(LeadingSingle(QStringLiteral("-1e300")) < 0);
+    QVERIFY(std::isinf(ToSingle(-1e300)));
 }
 
 void TestNumbers::trimBlanksRemovesOnlyBlanksAtBothEnds() {

@@ -235,8 +235,7 @@ void Bar::SetXScale() {
     } else if (eu && pressures) {
         const double factor = LeadingNumber(Global::CvtUnit);
         for (int i = 0; i <= 15; ++i) {
-            const float fullScale =
-                static_cast<float>(LeadingNumber(Global::ChannelRange[i]) * factor);
+            const float fullScale = ToSingle(LeadingNumber(Global::ChannelRange[i]) * factor);
             Global::ChannelFullScale[i] = fullScale;
             Global::ScaleText[i] = FormatGeneral(fullScale);
         }

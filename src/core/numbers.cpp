@@ -57,6 +57,19 @@ qint16 ToInt16(double value) {
     return static_cast<qint16>(std::nearbyint(value)); // default mode: halves to even
 }
 
+float ToSingle(double value) {
+    constexpr double top = std::numeric_limits<float>::max();
+    if (value > top)
+        return std::numeric_limits<float>::infinity();
+    if (value < -top)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
+float LeadingSingle(const QString& text) {
+    return ToSingle(LeadingNumber(text));
+}
+
 QString FormatGeneral(float value) {
     if (value == 0.0f)
         return QStringLiteral("0");

@@ -19,6 +19,14 @@ double LeadingNumber(const QString& text);
 // range is clamped to -32768 or 32767, and NaN gives 0; nothing fails.
 qint16 ToInt16(double value);
 
+// A value as single precision; beyond the single range it becomes an
+// infinity of the same sign (a plain conversion would be undefined there).
+float ToSingle(double value);
+
+// The leading number of a text as a single-precision value (the two rules
+// above together), as the program reads a unit's or a box's number.
+float LeadingSingle(const QString& text);
+
 // General number format of a single-precision value: at most 7 significant
 // digits, no zero before the point for magnitudes below 1 (".5", "-.25"),
 // exponent form "1.234568E+07" / "1E-05" where the magnitude needs it

@@ -17,7 +17,7 @@ namespace Global {
 
 void HandleFrameHeader(const QString& line, const QStringList& tokens) {
     const QString frameText = tokens.value(2);
-    const float frame = static_cast<float>(LeadingNumber(frameText));
+    const float frame = LeadingSingle(frameText);
 
     // The frame numbered FramesPerScan - 1 is the last of the scan.
     if (frame >= static_cast<float>(FramesPerScan - 1))
@@ -44,7 +44,7 @@ void HandleChannelLine(int channel, const QString& line, const QStringList& toke
 
     Bar& bar = Registry::get<Bar>();
     bar.SetPressValue(nChan, value);
-    bar.CalcBar(nChan, static_cast<float>(LeadingNumber(value)), ChannelFullScale[nChan]);
+    bar.CalcBar(nChan, LeadingSingle(value), ChannelFullScale[nChan]);
 
     if (!LogScanData)
         return;

@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -29,17 +28,6 @@ static_assert(PressureUnitCount == 27, "the unit table has 27 codes");
 // `period` microseconds each.
 double FrameSeconds(double averages, double period) {
     return averages * period * 16 * 0.000001;
-}
-
-// A double as single precision; beyond the single range it becomes an
-// infinity of the same sign instead of relying on the conversion.
-float ToSingle(double value) {
-    constexpr double top = std::numeric_limits<float>::max();
-    if (value > top)
-        return std::numeric_limits<float>::infinity();
-    if (value < -top)
-        return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
 }
 
 // A unit's on/off setting is on exactly when its value is "1".
@@ -196,7 +184,3 @@ void UpdateBarFormat() {
 }
 
 } // namespace Global
-
-float LeadingSingle(const QString& text) {
-    return ToSingle(LeadingNumber(text));
-}

@@ -14,7 +14,3 @@ float FrameRateOf(qint16 averages, float period);
 qint16 AveragesForRate(float period, float rate);
 void UpdateBarFormat();
 } // namespace Global
-
-// The leading number of a text as a single-precision value; beyond the single
-// range it is an infinity of the same sign.
-float LeadingSingle(const QString& text);
