@@ -11,11 +11,13 @@
 #include "session/mainform.h"
 #include "session/state.h"
 
+#include "sessionhelpers.h"
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
 #include <QtTest>
 
 #include <memory>
@@ -76,8 +78,7 @@ void TestConsoleSim::consoleShowsTheUnitsAnswerToEveryListButton() {
 
     fx.startProgram();
     Main& main = Registry::get<Main>();
-    main.txtIpAdd->setText(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
-    main.Command1->click();
+    StartConnecting(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
     // Connected, and the settings queries of the start-up are answered.
     QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && Global::FrameInterval > 0, 10000);
     QTRY_VERIFY(!main.tmrResponse->isActive());

@@ -11,11 +11,13 @@
 #include "session/send.h"
 #include "session/state.h"
 
+#include "sessionhelpers.h"
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+
 #include <QtTest>
 
 namespace {
@@ -93,8 +95,7 @@ void TestScanSim::init() {
 
     fx->startProgram();
     Main& main = Registry::get<Main>();
-    main.txtIpAdd->setText(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
-    main.Command1->click();
+    StartConnecting(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
     // Connected, and the scan group of the session's lists has arrived.
     QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && Global::FrameInterval > 0, 10000);
     QTRY_VERIFY(frame().mnuStartScan->isEnabled());

@@ -8,10 +8,12 @@
 #include "session/mainform.h"
 #include "session/state.h"
 
+#include "sessionhelpers.h"
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
 #include <QtTest>
 
 namespace {
@@ -61,8 +63,7 @@ void TestSimSession::sessionStartUpCompletesAgainstEveryKindOfUnit() {
     fx.startProgram();
     Main& main = Registry::get<Main>();
     const QString address = QStringLiteral("127.0.0.1:%1").arg(sim.port());
-    main.txtIpAdd->setText(address);
-    main.Command1->click();
+    StartConnecting(address);
 
     // The four settings groups are requested one after the other, each
     // answered to its last line, and the send list ends.

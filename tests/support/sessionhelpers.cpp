@@ -10,11 +10,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-bool ConnectToUnit(FakeUnit& unit, int timeoutMs) {
+void StartConnecting(const QString& address) {
     Main& main = Registry::get<Main>();
     main.showForm();
-    main.txtIpAdd->setText(unit.address());
+    main.txtIpAdd->setText(address);
     main.Command1->click();
+}
+
+bool ConnectToUnit(FakeUnit& unit, int timeoutMs) {
+    StartConnecting(unit.address());
     return QTest::qWaitFor([&] { return unit.isConnected() && Global::ConnectState == 2; },
                            timeoutMs);
 }

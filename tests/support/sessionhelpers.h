@@ -6,6 +6,10 @@
 
 class FakeUnit;
 
+// Shows the connection window, types the address into txtIpAdd and presses
+// Connect, as an operator would; the connection completes later.
+void StartConnecting(const QString& address);
+
 // Shows the connection window, types the unit's address into txtIpAdd and
 // presses Connect. True once the unit holds the connection and the session
 // has started (ConnectState 2).
