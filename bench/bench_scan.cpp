@@ -18,7 +18,7 @@
 #include "fixture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
-#include "replies/dispatch.h"
+#include "session/effects.h"
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/state.h"

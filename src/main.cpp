@@ -1,3 +1,4 @@
+#include "core/program.h"
 #include "core/registry.h"
 #include "mainwin/mdimain.h"
 
@@ -5,7 +6,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvik 3"));
+    QApplication::setApplicationName(ProgramName());
+    QApplication::setApplicationVersion(ProgramVersion());
     // The frame window runs its start-up order when it is created; closing
     // it (Exit or the window frame) runs the shut-down order and ends the
     // program.

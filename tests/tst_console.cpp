@@ -6,10 +6,11 @@
 #include "console/pointlists.h"
 #include "consolehelpers.h"
 #include "core/registry.h"
+#include "echorule.h"
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/mdimain.h"
-#include "replies/dispatch.h"
+#include "session/effects.h"
 #include "session/mainform.h"
 #include "session/state.h"
 

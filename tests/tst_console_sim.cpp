@@ -4,10 +4,11 @@
 
 #include "console/commands.h"
 #include "core/registry.h"
+#include "echorule.h"
 #include "fixture.h"
 #include "mainwin/mdimain.h"
 #include "qelsim/simulator.h"
-#include "replies/dispatch.h"
+#include "session/effects.h"
 #include "session/mainform.h"
 #include "session/state.h"
 

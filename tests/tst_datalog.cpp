@@ -5,7 +5,7 @@
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/logfile.h"
-#include "replies/log.h"
+#include "session/log.h"
 #include "session/send.h"
 #include "session/state.h"
 #include "sessionhelpers.h"
@@ -17,7 +17,9 @@
 
 namespace {
 
+// What the log file holds once the writer has written out its buffer.
 QByteArray Contents(const QString& path) {
+    Global::FlushLog();
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }

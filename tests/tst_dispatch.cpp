@@ -2,11 +2,12 @@
 // which lines reach the data log, and the console echo rule.
 
 #include "core/registry.h"
+#include "echorule.h"
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
-#include "replies/dispatch.h"
+#include "session/effects.h"
 #include "session/state.h"
 #include "sessionhelpers.h"
 

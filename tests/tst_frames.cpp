@@ -7,8 +7,8 @@
 #include "fixture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
-#include "replies/dispatch.h"
 #include "replies/frames.h"
+#include "session/effects.h"
 #include "session/session.h"
 #include "session/state.h"
 

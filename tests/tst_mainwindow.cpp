@@ -296,14 +296,14 @@ void TestMainWindow::toolbarKeysOpenTheirWindowsAndAboutShowsThreeLines() {
     MDIMain& f = Frame();
     // Empty, unknown and separator keys do nothing.
     const int before = Registry::windows().size();
-    f.ToolbarClick(QString());
-    f.ToolbarClick(QStringLiteral("NoSuchKey"));
+    f.Toolbar1_ButtonClick(QString());
+    f.Toolbar1_ButtonClick(QStringLiteral("NoSuchKey"));
     f.Button(3)->trigger();
     QCOMPARE(Registry::windows().size(), before);
     QVERIFY(fixture.prompt->shown.isEmpty());
 
     LinkConfig* loaded = Registry::peek<LinkConfig>();
-    f.ToolbarClick(QStringLiteral("ConfigureOrvik"));
+    f.Toolbar1_ButtonClick(QStringLiteral("ConfigureOrvik"));
     QVERIFY(Registry::isShown<LinkConfig>());
     QCOMPARE(Registry::peek<LinkConfig>(), loaded); // the one loaded at start-up
     f.Button(14)->trigger();

@@ -88,7 +88,7 @@ void TestScan::startScanEntersScanningStateAndSendsScan() {
 }
 
 void TestScan::stopReturnsToIdleEvenWithoutAScanAndSendsStop() {
-    frame().ToolbarClick(QStringLiteral("StopScan"));
+    frame().Toolbar1_ButtonClick(QStringLiteral("StopScan"));
     QVERIFY(unit->waitForReceived("STOP\r"));
     QVERIFY(frame().mnuStartScan->isEnabled());
     frame().mnuStartScan->trigger();
@@ -104,7 +104,7 @@ void TestScan::stopReturnsToIdleEvenWithoutAScanAndSendsStop() {
 void TestScan::calZeroAndSaveSendTheirCommandsWithoutMenuChanges() {
     frame().mnuStartScan->trigger();
     // The toolbar button is disabled while scanning; its handler is not.
-    frame().ToolbarClick(QStringLiteral("CalZ"));
+    frame().Toolbar1_ButtonClick(QStringLiteral("CalZ"));
     QVERIFY(!frame().mnuStartScan->isEnabled());
     frame().mnuStop->trigger();
     frame().mnuCalZero->trigger();

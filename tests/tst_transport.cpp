@@ -4,6 +4,7 @@
 
 #include "config/qelconfig.h"
 #include "core/registry.h"
+#include "core/twips.h"
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/logfile.h"
@@ -38,9 +39,12 @@ private slots:
     void pollSettingsDecideTheStatusTimer();
     void eachListRequestWaitsForTheLastLineOfThePreviousReply();
     void silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage();
+    void listStartedDuringAnotherKeepsTheRunningTimeOut();
     void arrivalsAreCutAtCrLfEachByItself();
     void refusedConnectionShowsErrorBoxAndReturnsToNoConnection();
-    void unitClosingOrCancelEndsTheSessionSilently();
+    void unitEndingTheConnectionIsReportedOnlyWhenReset_data();
+    void unitEndingTheConnectionIsReportedOnlyWhenReset();
+    void cancelWhileConnectingEndsTheSessionSilently();
     void hostColonPortSelectsThePort();
     void layoutStretchesControlsToTheWindowWithAMargin();
 
@@ -169,6 +173,20 @@ void TestTransport::silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage()
              QStringList({"SET BIN 0", "SET FORMAT 0", "List I", "List C", "List H", "List S"}));
 }
 
+void TestTransport::listStartedDuringAnotherKeepsTheRunningTimeOut() {
+    FakeUnit unit; // answers nothing: "List I" waits for its time-out
+    Main& main = Registry::get<Main>();
+    QVERIFY(ConnectToUnit(unit));
+    QVERIFY(unit.waitForReceived("List I\r"));
+    QTest::qWait(300);
+    const int left = main.tmrResponse->remainingTime();
+    QVERIFY(left > 0 && left <= 4700);
+    Global::SendList(QStringLiteral("SC"), true); // the configuration dialog's list
+    QVERIFY(unit.waitForReceived("List S\r"));
+    QVERIFY(main.tmrResponse->isActive());
+    QVERIFY(main.tmrResponse->remainingTime() <= left);
+}
+
 void TestTransport::arrivalsAreCutAtCrLfEachByItself() {
     // The handed lines are seen in a plain log of error lines.
     const QString logPath = fx->dir() + QStringLiteral("/arrivals.log");
@@ -227,19 +245,37 @@ void TestTransport::refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {
     QVERIFY(Global::IpHistory[0].isEmpty()); // only a connection that stood counts
 }
 
-void TestTransport::unitClosingOrCancelEndsTheSessionSilently() {
+void TestTransport::unitEndingTheConnectionIsReportedOnlyWhenReset_data() {
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("closed in order") << false;
+    QTest::newRow("reset") << true;
+}
+
+void TestTransport::unitEndingTheConnectionIsReportedOnlyWhenReset() {
+    QFETCH(bool, reset);
     FakeUnit unit;
     Main& main = Registry::get<Main>();
     QVERIFY(ConnectToUnit(unit));
     QVERIFY(unit.waitForReceived("List I\r"));
-    unit.closeClient();
+    if (reset)
+        unit.resetClient();
+    else
+        unit.closeClient();
     QTRY_VERIFY(isIdle());
     QVERIFY(!main.tmrStatus->isActive());
     Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
-    QVERIFY(fx->prompt->shown.isEmpty());
+    if (!reset) {
+        QVERIFY(fx->prompt->shown.isEmpty());
+        return;
+    }
+    QCOMPARE(fx->prompt->shown.size(), 1);
+    QCOMPARE(fx->prompt->shown[0].title, QStringLiteral("ERROR:"));
+    QVERIFY(fx->prompt->shown[0].text.endsWith(QStringLiteral("\rError Number 10054")));
+}
 
-    // Cancel while connecting abandons the connection.
-    unit.clearReceived();
+void TestTransport::cancelWhileConnectingEndsTheSessionSilently() {
+    FakeUnit unit;
+    Main& main = Registry::get<Main>();
     main.txtIpAdd->setText(unit.address());
     main.Command1->click();
     QCOMPARE(Global::ConnectState, qint16(1));
@@ -275,15 +311,15 @@ void TestTransport::hostColonPortSelectsThePort() {
 void TestTransport::layoutStretchesControlsToTheWindowWithAMargin() {
     Main& main = Registry::get<Main>();
     main.resize(700, 500); // 10500 x 7500 twips
-    QCOMPARE(main.Image1->width(), (10500 - 1440 - 200) / 15);
-    QCOMPARE(main.lstIpHistory->height(), (7500 - 3120 - 200) / 15);
-    QCOMPARE(main.Image2->height(), (7500 - 240 - 200) / 15);
+    QCOMPARE(main.Image1->width(), TwipsToPixels(10500 - 1440 - 200));
+    QCOMPARE(main.lstIpHistory->height(), TwipsToPixels(7500 - 3120 - 200));
+    QCOMPARE(main.Image2->height(), TwipsToPixels(7500 - 240 - 200));
     QCOMPARE(main.txtIpAdd->width(), 2775 / 15); // not stretched
 
     // Heights are only set while the result is above 100 twips.
     main.resize(700, 226); // 3390 twips
-    QCOMPARE(main.lstIpHistory->height(), (7500 - 3120 - 200) / 15);
-    QCOMPARE(main.Image2->height(), (3390 - 240 - 200) / 15);
+    QCOMPARE(main.lstIpHistory->height(), TwipsToPixels(7500 - 3120 - 200));
+    QCOMPARE(main.Image2->height(), TwipsToPixels(3390 - 240 - 200));
 }
 
 QTEST_MAIN(TestTransport)

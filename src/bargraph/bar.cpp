@@ -1,15 +1,14 @@
 #include "bargraph/bar.h"
 
-#include "config/qelconfig.h"
 #include "core/numbers.h"
 #include "core/registry.h"
-#include "mainwin/mdimain.h"
+#include "replies/effects.h"
 #include "replies/settings.h"
+#include "session/effects.h"
 #include "session/state.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -116,25 +115,25 @@ void Bar::InitBackground() {
     makeLine(linBot);
     makeLine(linBotWL);
     makeLine(linBotWR);
-    for (int i = 0; i <= 8; ++i)
+    for (int i = 0; i < GridSlots; ++i)
         makeLine(linGrid[i], Qt::DashDotDotLine);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         makeLine(linTick[i]);
 
     makeLabel(labFrame, QStringLiteral("Frame"), Qt::AlignLeft);
     makeLabel(labFrameData, QStringLiteral("0"), Qt::AlignLeft);
     makeLabel(labUnits, QString(), Qt::AlignHCenter);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         makeLabel(labChan[i], QString::number(i + 1), Qt::AlignLeft);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         makeLabel(labMin[i], QStringLiteral("Min"), Qt::AlignHCenter);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         makeLabel(labMax[i], QStringLiteral("Max"), Qt::AlignHCenter);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         makeLabel(labPress[i], QString(), Qt::AlignRight);
-    for (int i = 0; i <= 8; ++i)
+    for (int i = 0; i < GridSlots; ++i)
         makeLabel(labLeg[i], QString::number(i + 1), Qt::AlignHCenter);
-    for (int i = 0; i <= 15; ++i) {
+    for (int i = 0; i < Global::ChannelCount; ++i) {
         shaBar[i] = BarShape();
         shaBar[i].created = true;
         shaBar[i].visible = true;
@@ -154,11 +153,12 @@ void Bar::placeLine(BarLine& line, float x1, float y1, float x2, float y2) {
     line.px = QLineF(double(x1) * w, double(y1) * h, double(x2) * w, double(y2) * h);
 }
 
-void Bar::placeLabel(BarLabel& label, float left, float top, float w, float h) {
+void Bar::placeLabel(BarLabel& label, float left, float top, float w, float h, float room) {
     label.Left = left;
     label.Top = top;
     label.Width = w;
     label.Height = h;
+    label.room = room < 0 ? w : room;
     label.px = QRectF(double(left) * width(), double(top) * height(), double(w) * width(),
                       double(h) * height());
     // Font size: three quarters of the label's height in points.
@@ -175,11 +175,11 @@ void Bar::DrawBackground() {
     placeLine(linBot, 0.25f, 0.9f, 0.85f, 0.9f);
     placeLine(linBotWL, 0.25f, 0.9f, 0.25f, 0.92f);
     placeLine(linBotWR, 0.85f, 0.9f, 0.85f, 0.92f);
-    for (int i = 0; i <= 8; ++i) {
+    for (int i = 0; i < GridSlots; ++i) {
         const float x = static_cast<float>(0.05 + 0.033335 + 0.2 + 0.06667 * i);
         placeLine(linGrid[i], x, 0.1f, x, 0.9f);
     }
-    for (int i = 0; i <= 15; ++i) {
+    for (int i = 0; i < Global::ChannelCount; ++i) {
         const float y = static_cast<float>(0.1 + 0.05 * i);
         placeLine(linTick[i], 0.54f, y, 0.56f, y);
     }
@@ -187,17 +187,22 @@ void Bar::DrawBackground() {
     placeLabel(labFrameData, 0.12f, 0.03f, 0.2f, 0.05f);
     placeLabel(labUnits, 0.35f, 0.95f, 0.4f, 0.05f);
     auto rowTop = [](int i) { return static_cast<float>(0.1 + 0.05 * i); };
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         placeLabel(labChan[i], 0.015f, rowTop(i), 0.04f, 0.05f);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         placeLabel(labPress[i], 0.06f, rowTop(i), 0.1f, 0.05f);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         placeLabel(labMin[i], 0.17f, rowTop(i), 0.1f, 0.05f);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         placeLabel(labMax[i], 0.85f, rowTop(i), 0.1f, 0.05f);
-    for (int i = 0; i <= 8; ++i)
-        placeLabel(labLeg[i], static_cast<float>(0.05 + 0.2 + 0.0666667 * i), 0.91f, 0.08f, 0.05f);
-    for (int i = 0; i <= 15; ++i)
+    // The legend's boxes are wider than the distance between them; a text
+    // takes at most nine tenths of that distance, so that neighbours never
+    // run into each other.
+    constexpr double LegendPitch = 0.0666667;
+    for (int i = 0; i < GridSlots; ++i)
+        placeLabel(labLeg[i], static_cast<float>(0.05 + 0.2 + LegendPitch * i), 0.91f, 0.08f, 0.05f,
+                   static_cast<float>(0.9 * LegendPitch));
+    for (int i = 0; i < Global::ChannelCount; ++i)
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
     frameChanges_ = unpainted_ = QRegion();
@@ -213,14 +218,12 @@ void Bar::placeBar(int chan) {
 // --- scaling and values ------------------------------------------------------
 
 void Bar::SetXScale() {
-    MDIMain& frame = Registry::get<MDIMain>();
-    QelConfig& config = Registry::get<QelConfig>();
-    const bool temperatures = frame.mnuBarGraphTemp && frame.mnuBarGraphTemp->isChecked();
-    const bool pressures = frame.mnuBarGraphPress && frame.mnuBarGraphPress->isChecked();
-    const bool eu = config.chkEu && config.chkEu->checkState() == Qt::Checked;
+    const bool temperatures = Global::DisplayItemChecked(Global::DisplayItem::Temperatures);
+    const bool pressures = Global::DisplayItemChecked(Global::DisplayItem::Pressures);
+    const bool eu = Global::EuChecked();
 
     auto fillAll = [](float fullScale) {
-        for (int i = 0; i <= 15; ++i) {
+        for (int i = 0; i < Global::ChannelCount; ++i) {
             Global::ChannelFullScale[i] = fullScale;
             Global::ScaleText[i] = FormatGeneral(fullScale);
         }
@@ -234,7 +237,7 @@ void Bar::SetXScale() {
         units = QStringLiteral("Raw Temp Counts");
     } else if (eu && pressures) {
         const double factor = LeadingNumber(Global::CvtUnit);
-        for (int i = 0; i <= 15; ++i) {
+        for (int i = 0; i < Global::ChannelCount; ++i) {
             const float fullScale = ToSingle(LeadingNumber(Global::ChannelRange[i]) * factor);
             Global::ChannelFullScale[i] = fullScale;
             Global::ScaleText[i] = FormatGeneral(fullScale);
@@ -247,18 +250,18 @@ void Bar::SetXScale() {
     // (EU on with neither display item checked: scales stay, no units text.)
 
     Global::UpdateBarFormat();
-    if (!isVisible())
+    if (!isShown())
         return;
 
     setCaption(labUnits, units, false);
     static const int legend[9] = {100, 75, 50, 25, 0, 25, 50, 75, 100};
-    for (int i = 0; i <= 8; ++i) {
+    for (int i = 0; i < GridSlots; ++i) {
         QString text = FormatFixed(legend[i], QStringLiteral("0")) + QLatin1Char('%');
         if (i < 4)
             text.prepend(QLatin1Char('-'));
         setCaption(labLeg[i], text, false);
     }
-    for (int i = 0; i <= 15; ++i) {
+    for (int i = 0; i < Global::ChannelCount; ++i) {
         const QString range =
             TrimBlanks(FormatFixed(LeadingNumber(Global::ScaleText[i]), Global::BarFormat));
         setCaption(labMax[i], range, false);
@@ -267,7 +270,7 @@ void Bar::SetXScale() {
 }
 
 void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
-    if (nChan < 0 || nChan > 15 || !isVisible())
+    if (nChan < 0 || nChan >= Global::ChannelCount || !isShown())
         return;
     Global::BarRect g;
     g.Top = static_cast<float>(FirstBarTop + RowPitch * nChan);
@@ -293,18 +296,18 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
         markScanDirty(before);
         markScanDirty(after);
     }
-    if (nChan == 15)
+    if (nChan == Global::ChannelCount - 1)
         frameComplete();
 }
 
 void Bar::SetPressValue(qint16 nChan, const QString& sPress) {
-    if (nChan < 0 || nChan > 15 || !isVisible())
+    if (nChan < 0 || nChan >= Global::ChannelCount || !isShown())
         return;
     setCaption(labPress[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), true);
 }
 
 void Bar::SetFrame(const QString& sFrame) {
-    if (!isVisible())
+    if (!isShown())
         return;
     // An earlier frame whose last channel never came ends here.
     frameComplete();
@@ -312,20 +315,20 @@ void Bar::SetFrame(const QString& sFrame) {
 }
 
 void Bar::SetMaxValue(qint16 nChan, const QString& sPress) {
-    if (nChan < 0 || nChan > 15 || !isVisible())
+    if (nChan < 0 || nChan >= Global::ChannelCount || !isShown())
         return;
     setCaption(labMax[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), false);
 }
 
 void Bar::SetMinValue(qint16 nChan, const QString& sPress) {
-    if (nChan < 0 || nChan > 15 || !isVisible())
+    if (nChan < 0 || nChan >= Global::ChannelCount || !isShown())
         return;
     setCaption(labMin[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), false);
 }
 
 void Bar::TagHighAndLow(qint16 nRangeStart, qint16 nRangeEnd) {
     const int first = std::max<int>(nRangeStart, 0);
-    const int last = std::min<int>(nRangeEnd, 15);
+    const int last = std::min<int>(nRangeEnd, Global::ChannelCount - 1);
     double highest = -1e9;
     double lowest = 1e9;
     int highIndex = 0;
@@ -347,7 +350,7 @@ void Bar::TagHighAndLow(qint16 nRangeStart, qint16 nRangeEnd) {
 
 void Bar::ResetLables() {
     const QColor text = palette().color(QPalette::ButtonText);
-    for (int i = 0; i <= 15; ++i)
+    for (int i = 0; i < Global::ChannelCount; ++i)
         setColor(labPress[i], text);
 }
 
@@ -444,10 +447,44 @@ void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) 
     const QRect bounds = pixelBounds(label.px);
     if (bounds.isEmpty() || !region.intersects(bounds))
         return;
-    p.setFont(label.font);
+    p.setFont(fitFont(label));
     p.setPen(label.color);
-    // Labels clip their text to their own rectangle.
-    p.drawText(label.px, int(label.alignment | Qt::AlignTop), label.caption);
+    // The text fits its room, so nothing of it is cut; the legend's room is
+    // narrower than its box, and the text is drawn in the box's middle.
+    p.drawText(label.px, int(label.alignment | Qt::AlignTop | Qt::TextDontClip), label.caption);
+}
+
+const QFont& Bar::fitFont(const BarLabel& label) const {
+    const double room = double(label.room) * width();
+    if (label.drawnFor == label.caption && label.drawnRoom == room &&
+        label.drawnSize == label.fontSize)
+        return label.drawn;
+    label.drawnFor = label.caption;
+    label.drawnRoom = room;
+    label.drawnSize = label.fontSize;
+    label.drawn = label.font;
+    // The rule's own size where the text fits; else smaller until it does,
+    // with the small face below its limit as the rule says.
+    double size = label.font.pointSizeF();
+    for (int step = 0; step < 60; ++step) {
+        const double wide = QFontMetricsF(label.drawn, this).horizontalAdvance(label.caption);
+        if (wide <= room || size <= 1.0)
+            break;
+        size = std::max(1.0, size * std::min(0.95, room / wide));
+        label.drawn.setFamily(size < SmallFontLimit ? SmallFontFamily() : RegularFontFamily());
+        label.drawn.setPointSizeF(size);
+    }
+    return label.drawn;
+}
+
+QFont Bar::DrawnFont(const QString& name, int index) const {
+    const BarLabel* label = Label(name, index);
+    return label ? fitFont(*label) : QFont();
+}
+
+double Bar::TextRoom(const QString& name, int index) const {
+    const BarLabel* label = Label(name, index);
+    return label ? double(label->room) * width() : 0;
 }
 
 void Bar::paintEvent(QPaintEvent* event) {
@@ -539,3 +576,29 @@ QColor Bar::LabelColor(const QString& name, int index) const {
     const BarLabel* label = Label(name, index);
     return label ? label->color : QColor();
 }
+
+// --- what the rest of the program asks of the bar graph ---------------------------
+
+namespace Global {
+
+void BarSetXScale() {
+    Registry::get<Bar>().SetXScale();
+}
+
+void BarSetFrame(const QString& sFrame) {
+    Registry::get<Bar>().SetFrame(sFrame);
+}
+
+void BarSetPressValue(qint16 nChan, const QString& sPress) {
+    Registry::get<Bar>().SetPressValue(nChan, sPress);
+}
+
+void BarCalcBar(qint16 nChan, float fValue, float fMax) {
+    Registry::get<Bar>().CalcBar(nChan, fValue, fMax);
+}
+
+void ResetLables() {
+    Registry::get<Bar>().ResetLables();
+}
+
+} // namespace Global

@@ -14,6 +14,7 @@
 // faster than the screen refreshes are merged into the next paint.
 
 #include "core/form.h"
+#include "session/state.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -43,8 +44,15 @@ struct BarLabel {
     Qt::Alignment alignment = Qt::AlignLeft;
     float Left = 0, Top = 0, Width = 0, Height = 0; // fractions
     QRectF px;                                      // placed rectangle in pixels
-    QFont font;
+    float room = 0;      // width its text may take, as a fraction of the area
+    QFont font;          // the layout's font: its size from the label's height
     double fontSize = 0; // the size the layout computed, in points
+    // The font the text is drawn with: the layout's font, or a smaller one
+    // where the text would not fit its room. Worked out when painted.
+    mutable QFont drawn;
+    mutable QString drawnFor;
+    mutable double drawnRoom = -1;
+    mutable double drawnSize = -1;
 };
 
 // One rectangle shape (the bars).
@@ -80,6 +88,12 @@ public:
     QString LabelText(const QString& name, int index = 0) const;
     QColor LabelColor(const QString& name, int index = 0) const;
 
+    // The font a label's text is drawn with, and the width (in pixels) its
+    // text may take: its own box, and for the legend, whose boxes overlap,
+    // no more than the distance between two legend labels.
+    QFont DrawnFont(const QString& name, int index = 0) const;
+    double TextRoom(const QString& name, int index = 0) const;
+
     // The font families the label font rule chooses between on this machine:
     // the small face below 7 points, the regular sans-serif face otherwise.
     static QString SmallFontFamily();
@@ -95,11 +109,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    static constexpr int ChannelSlots = 17; // 0..16, 0..15 used
-    static constexpr int GridSlots = 11;    // 0..10, 0..8 used
+    static constexpr int ChannelSlots = Global::ChannelCount;
+    static constexpr int GridSlots = 9; // grid lines and legend labels 0 to 8
 
     void placeLine(BarLine& line, float x1, float y1, float x2, float y2);
-    void placeLabel(BarLabel& label, float left, float top, float width, float height);
+    void placeLabel(BarLabel& label, float left, float top, float width, float height,
+                    float room = -1);
+    const QFont& fitFont(const BarLabel& label) const;
     void setCaption(BarLabel& label, const QString& text, bool scanPath);
     void setColor(BarLabel& label, const QColor& color);
     void placeBar(int chan);

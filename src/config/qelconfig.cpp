@@ -2,8 +2,11 @@
 
 #include "core/numbers.h"
 #include "core/prompt.h"
+#include "core/registry.h"
+#include "replies/effects.h"
 #include "replies/settings.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/send.h"
 #include "session/state.h"
 
@@ -53,6 +56,32 @@ QString OnOff(const QCheckBox* box) {
 qint16 AverageOf(const QLineEdit* box) {
     return ToInt16(LeadingNumber(box->text()));
 }
+
+// The unit's settings the dialog shows and sends, in the order Apply sends
+// them: a box, a check box, or (UNITSCAN) the unit list. CVTUNIT is sent
+// only while the unit list names "USER".
+struct SettingField {
+    const char* name;
+    QLineEdit* QelConfig::*box;
+    QCheckBox* QelConfig::*check;
+};
+const SettingField SettingFields[] = {
+    {"PERIOD", &QelConfig::medPeriod, nullptr},
+    {"AVG", &QelConfig::medAverage, nullptr},
+    {"FPS", &QelConfig::medFps, nullptr},
+    {"UNITSCAN", nullptr, nullptr},
+    {"CVTUNIT", &QelConfig::medCvtUnits, nullptr},
+    {"EU", nullptr, &QelConfig::chkEu},
+    {"ZC", nullptr, &QelConfig::chkZc},
+    {"QPKTS", nullptr, &QelConfig::chkQPkts},
+    {"XSCANTRIG", nullptr, &QelConfig::chkXScanTrig},
+    {"PMAXL", &QelConfig::medPMaxL, nullptr},
+    {"PMAXH", &QelConfig::medPMaxH, nullptr},
+    {"PMINL", &QelConfig::medPMinL, nullptr},
+    {"PMINH", &QelConfig::medPMinH, nullptr},
+    {"NEGPTSL", &QelConfig::medNegPtsL, nullptr},
+    {"NEGPTSH", &QelConfig::medNegPtsH, nullptr},
+};
 
 } // namespace
 
@@ -188,10 +217,10 @@ QelConfig::QelConfig() {
 
     for (QLineEdit* box : {medRate, medPeriod, medAverage})
         box->installEventFilter(this);
-    connect(cmdApply, &QPushButton::clicked, this, &QelConfig::ApplyClick);
-    connect(cmdOk, &QPushButton::clicked, this, &QelConfig::CloseClick);
-    connect(cmdCancel, &QPushButton::clicked, this, &QelConfig::CancelClick);
-    connect(SSTab2, &QTabWidget::currentChanged, this, &QelConfig::TabChanged);
+    connect(cmdApply, &QPushButton::clicked, this, &QelConfig::cmdApply_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &QelConfig::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QelConfig::cmdCancel_Click);
+    connect(SSTab2, &QTabWidget::currentChanged, this, &QelConfig::SSTab2_Click);
 }
 
 void QelConfig::onLoad() {
@@ -211,11 +240,38 @@ void QelConfig::onUnload() {
 }
 
 void QelConfig::FillUnitList() {
-    const int selected = lstUnitScan->currentIndex();
     lstUnitScan->clear();
     for (int code = 0; code < Global::UnitCount && code < Global::UnitTableSize; ++code)
         lstUnitScan->addItem(Global::UnitNames[code]);
-    lstUnitScan->setCurrentIndex(selected < lstUnitScan->count() ? selected : -1);
+    lstUnitScan->setCurrentIndex(-1);
+}
+
+void QelConfig::SelectUnit(const QString& value) {
+    const QString wanted = TrimBlanks(value);
+    for (int code = 0; code < Global::UnitCount; ++code) {
+        if (TrimBlanks(Global::UnitNames[code]) == wanted) {
+            if (code < lstUnitScan->count())
+                lstUnitScan->setCurrentIndex(code);
+            return;
+        }
+    }
+    // No unit of that name: the selection stays as it was.
+}
+
+void QelConfig::ShowSetting(const QString& name, const QString& value) {
+    for (const SettingField& f : SettingFields) {
+        if (name != QLatin1String(f.name))
+            continue;
+        if (f.box)
+            (this->*f.box)->setText(value);
+        else if (f.check)
+            (this->*f.check)->setChecked(value == QLatin1String("1"));
+        else
+            SelectUnit(value);
+        if (f.box == &QelConfig::medAverage)
+            ShowRate();
+        return;
+    }
 }
 
 bool QelConfig::eventFilter(QObject* watched, QEvent* event) {
@@ -226,9 +282,11 @@ bool QelConfig::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (watched == medRate)
-                RateLostFocus();
-            else if (watched == medPeriod || watched == medAverage)
-                ShowRate(); // leaving the period or the average
+                medRate_LostFocus();
+            else if (watched == medPeriod)
+                medPeriod_LostFocus();
+            else if (watched == medAverage)
+                medAverage_LostFocus();
         }
     }
     return Form::eventFilter(watched, event);
@@ -240,7 +298,15 @@ void QelConfig::ShowRate() {
     medRate->setText(FormatGeneralBlank(rate));
 }
 
-void QelConfig::RateLostFocus() {
+void QelConfig::medPeriod_LostFocus() {
+    ShowRate();
+}
+
+void QelConfig::medAverage_LostFocus() {
+    ShowRate();
+}
+
+void QelConfig::medRate_LostFocus() {
     const float rate = LeadingSingle(medRate->text());
     if (optFixAvg->isChecked()) {
         const float period = Global::FrameRateOf(AverageOf(medAverage), rate);
@@ -252,26 +318,20 @@ void QelConfig::RateLostFocus() {
 }
 
 void QelConfig::SendSettings() {
-    auto send = [](const char* command, const QString& value) {
-        Global::SendToQel(QString::fromLatin1(command) + value + QLatin1Char('\r'));
-    };
-    send("SET PERIOD ", Field(medPeriod));
-    send("SET AVG ", Field(medAverage));
-    send("SET FPS ", Field(medFps));
     const QString unit = TrimBlanks(lstUnitScan->currentText());
-    send("SET UNITSCAN ", unit);
-    if (unit == QLatin1String("USER"))
-        send("SET CVTUNIT ", Field(medCvtUnits));
-    send("SET EU ", OnOff(chkEu));
-    send("SET ZC ", OnOff(chkZc));
-    send("SET QPKTS ", OnOff(chkQPkts));
-    send("SET XSCANTRIG ", OnOff(chkXScanTrig));
-    send("SET PMAXL ", Field(medPMaxL));
-    send("SET PMAXH ", Field(medPMaxH));
-    send("SET PMINL ", Field(medPMinL));
-    send("SET PMINH ", Field(medPMinH));
-    send("SET NEGPTSL ", Field(medNegPtsL));
-    send("SET NEGPTSH ", Field(medNegPtsH));
+    for (const SettingField& f : SettingFields) {
+        QString value;
+        if (f.box == &QelConfig::medCvtUnits && unit != QLatin1String("USER"))
+            continue;
+        if (f.box)
+            value = Field(this->*f.box);
+        else if (f.check)
+            value = OnOff(this->*f.check);
+        else
+            value = unit;
+        Global::SendToQel(QStringLiteral("SET ") + QLatin1String(f.name) + QLatin1Char(' ') +
+                          value + QLatin1Char('\r'));
+    }
 }
 
 void QelConfig::WarnAboutRate() {
@@ -282,32 +342,54 @@ void QelConfig::WarnAboutRate() {
                QStringLiteral(" Hz, limit is 25 Hz"));
 }
 
-void QelConfig::ApplyClick() {
+void QelConfig::cmdApply_Click() {
     SendSettings();
     WarnAboutRate();
     Global::SendList(QStringLiteral("SC"), true);
-    // The capture program's configuration file is written here once the
-    // high-speed capture hand-over exists.
+    Global::WriteZomraCfg();
 }
 
-void QelConfig::CloseClick() {
+void QelConfig::cmdOk_Click() {
     SendSettings();
     Global::SendList(QStringLiteral("SC"), true);
     WarnAboutRate();
     Global::EnableConnectButton();
     hideForm(); // stays loaded with its field values
-    // The capture program's configuration file is written here once the
-    // high-speed capture hand-over exists.
+    Global::WriteZomraCfg();
 }
 
-void QelConfig::CancelClick() {
+void QelConfig::cmdCancel_Click() {
     // Moves a running list on by one step, as the end of a list reply does.
     Global::SendList(QString(), false);
     unload();
 }
 
-void QelConfig::TabChanged(int index) {
+void QelConfig::SSTab2_Click(int index) {
     if (index == 1)
         MsgBox(QStringLiteral(
             "WARNING: Changes to any value on this page will require a full re-calibration"));
 }
+
+// --- what the rest of the program asks of the dialog ----------------------------
+
+namespace Global {
+
+void ShowSettingInDialog(const QString& name, const QString& value) {
+    Registry::get<QelConfig>().ShowSetting(name, value);
+}
+
+void FillUnitList() {
+    Registry::get<QelConfig>().FillUnitList();
+}
+
+bool EuChecked() {
+    return Registry::get<QelConfig>().chkEu->checkState() == Qt::Checked;
+}
+
+void EnableConfigButtons(bool enabled) {
+    QelConfig& config = Registry::get<QelConfig>();
+    config.cmdApply->setEnabled(enabled);
+    config.cmdOk->setEnabled(enabled);
+}
+
+} // namespace Global

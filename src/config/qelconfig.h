@@ -45,9 +45,13 @@ public:
     QelConfig();
 
     // Empties lstUnitScan and adds the UnitCount names of UnitNames in code
-    // order, so that the list index of each name equals its code. The entry
-    // selected before stays selected (the same index names the same unit).
+    // order, so that the list index of each name equals its code. The list
+    // has no selection afterwards, until a UNITSCAN line selects one.
     void FillUnitList();
+    // A reported setting into its field: a box takes the value as it is, a
+    // check box is checked exactly for "1", the unit list selects the unit
+    // of that name. AVG also recomputes the rate.
+    void ShowSetting(const QString& name, const QString& value);
     // medRate := the rate of the average and period in the boxes (which also
     // stores FrameInterval). An average beyond 16 bits is clamped to -32768
     // or 32767, so "40000" gives the rate of 32767 averages: the rate box,
@@ -87,12 +91,15 @@ protected:
 
 private:
     // Leaving medRate: the period (fix average) or the average (fix period)
-    // follows.
-    void RateLostFocus();
-    void ApplyClick();
-    void CloseClick();
-    void CancelClick();
-    void TabChanged(int index);
+    // follows. Leaving medPeriod or medAverage: the rate follows.
+    void medRate_LostFocus();
+    void medPeriod_LostFocus();
+    void medAverage_LostFocus();
+    void cmdApply_Click();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void SSTab2_Click(int index);
+    void SelectUnit(const QString& value);
 
     // Sends every field as its "SET" command.
     void SendSettings();

@@ -4,6 +4,7 @@
 #include "console/pointlists.h"
 #include "core/prompt.h"
 #include "core/registry.h"
+#include "replies/effects.h"
 #include "session/connection.h"
 #include "session/send.h"
 #include "session/state.h"
@@ -75,18 +76,15 @@ Commands::Commands() {
     layout->addLayout(boxes, 1);
     resize(640, 480);
 
-    connect(txtCommand, &QPlainTextEdit::textChanged, this, &Commands::txtCommandChange);
-    auto sends = [this](QPushButton* b, const char* command) {
+    connect(txtCommand, &QPlainTextEdit::textChanged, this, &Commands::txtCommand_Change);
+    // The list buttons and what each sends, exactly as written.
+    const std::pair<QPushButton*, const char*> lists[] = {
+        {cmdListI, "LIST I"}, {cmdListS, "List S"}, {cmdListC, "LIST C"}, {cmdListD, "LIST D"},
+        {cmdListZ, "List Z"}, {cmdListG, "LIST G"}, {cmdListO, "LIST O"}};
+    for (const auto& [b, command] : lists) {
         const QString text = QString::fromLatin1(command);
         connect(b, &QPushButton::clicked, this, [this, text] { sendListCommand(text); });
-    };
-    sends(cmdListI, "LIST I");
-    sends(cmdListS, "List S");
-    sends(cmdListC, "LIST C");
-    sends(cmdListD, "LIST D");
-    sends(cmdListZ, "List Z");
-    sends(cmdListG, "LIST G");
-    sends(cmdListO, "LIST O");
+    }
     // Module-style units keep points 0 to 59, the others 0 to 69; the model
     // is looked at when the button is clicked.
     connect(cmdListM, &QPushButton::clicked, this, [this] {
@@ -100,8 +98,8 @@ Commands::Commands() {
     connect(cmdListMP, &QPushButton::clicked, this, [] { Registry::get<MasterList>().showForm(); });
     connect(cmdListAselect, &QPushButton::clicked, this,
             [] { Registry::get<AllList>().showForm(); });
-    connect(cmdSave, &QPushButton::clicked, this, &Commands::cmdSaveClick);
-    connect(cmdClear, &QPushButton::clicked, this, &Commands::cmdClearClick);
+    connect(cmdSave, &QPushButton::clicked, this, &Commands::cmdSave_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &Commands::cmdClear_Click);
     connect(cmdClose, &QPushButton::clicked, this, [this] { unload(); });
 }
 
@@ -113,7 +111,7 @@ void Commands::onUnload() {
     Global::EnableConnectButton();
 }
 
-void Commands::txtCommandChange() {
+void Commands::txtCommand_Change() {
     if (emptyingCommand_)
         return;
     // Enter puts a line break into the box. The unit takes the whole text as
@@ -154,14 +152,14 @@ void Commands::sendListCommand(const QString& command) {
     txtCommand->setFocus();
 }
 
-void Commands::cmdSaveClick() {
+void Commands::cmdSave_Click() {
     if (AskYesNo(QStringLiteral(
             "Warning this will make all changes permanant. Do you want to continue?")))
         Global::SendToQel(QStringLiteral("SAVE\r"));
     txtCommand->setFocus();
 }
 
-void Commands::cmdClearClick() {
+void Commands::cmdClear_Click() {
     results_->clear();
     txtCommand->setFocus();
 }
@@ -178,3 +176,12 @@ void Commands::EchoLine(const QString& line) {
 QString Commands::ResultText() const {
     return results_->text();
 }
+
+namespace Global {
+
+void EchoToConsole(const QString& line) {
+    if (Registry::isShown<Commands>())
+        Registry::get<Commands>().EchoLine(line);
+}
+
+} // namespace Global

@@ -12,8 +12,10 @@ class Commands : public Form {
 public:
     Commands();
 
-    // The dispatcher's console echo: the same visible result as the echo rule
-    // (ConsoleEchoText) at a cost that does not grow with the box's length.
+    // The console echo of the reply dispatcher: below ResultLimit characters
+    // the line and CR LF are appended; from then on the text up to and
+    // including its first CR LF goes first. Its cost does not grow with the
+    // box's length.
     void EchoLine(const QString& line);
     // The results box's text as the echo rule sees it (lines ended by CR LF).
     QString ResultText() const;
@@ -44,11 +46,11 @@ protected:
     void onUnload() override;
 
 private:
-    void txtCommandChange();
+    void txtCommand_Change();
     // Sends the command with CR and gives the command line the focus.
     void sendListCommand(const QString& command);
-    void cmdSaveClick();
-    void cmdClearClick();
+    void cmdSave_Click();
+    void cmdClear_Click();
 
     LineBox* results_ = nullptr;
     bool emptyingCommand_ = false;

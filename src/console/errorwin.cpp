@@ -1,6 +1,8 @@
 #include "console/errorwin.h"
 
 #include "console/linebox.h"
+#include "core/registry.h"
+#include "replies/effects.h"
 #include "session/connection.h"
 #include "session/send.h"
 
@@ -42,7 +44,7 @@ Error::Error() {
     layout->addLayout(bottom);
     resize(520, 320);
 
-    connect(cmdClear, &QPushButton::clicked, this, &Error::cmdClearClick);
+    connect(cmdClear, &QPushButton::clicked, this, &Error::cmdClear_Click);
     connect(cmdClose, &QPushButton::clicked, this, [this] { unload(); });
 }
 
@@ -56,7 +58,7 @@ void Error::onUnload() {
     Global::EnableConnectButton();
 }
 
-void Error::cmdClearClick() {
+void Error::cmdClear_Click() {
     Global::SendToQel(QStringLiteral("CLEAR\r"));
     errors_->clear();
     Global::SendToQel(QStringLiteral("ERROR\r"));
@@ -69,3 +71,12 @@ void Error::AppendError(const QString& line) {
 QString Error::ErrorText() const {
     return errors_->text();
 }
+
+namespace Global {
+
+void EchoToErrorViewer(const QString& line) {
+    if (Registry::isShown<Error>())
+        Registry::get<Error>().AppendError(line);
+}
+
+} // namespace Global

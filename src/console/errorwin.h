@@ -25,7 +25,7 @@ protected:
     void onUnload() override;
 
 private:
-    void cmdClearClick();
+    void cmdClear_Click();
 
     LineBox* errors_ = nullptr;
 };

@@ -64,7 +64,7 @@ PointListDialog::PointListDialog(const QString& caption, const QString& commandW
     layout->addLayout(buttons);
     resize(360, 300);
 
-    connect(cmdOk, &QPushButton::clicked, this, &PointListDialog::cmdOkClick);
+    connect(cmdOk, &QPushButton::clicked, this, &PointListDialog::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, [this] { unload(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
@@ -76,7 +76,7 @@ void PointListDialog::onLoad() {
     Fill(cmbEndingTemp, PointCount);
 }
 
-void PointListDialog::cmdOkClick() {
+void PointListDialog::cmdOk_Click() {
     // Sent as chosen: an end before the start or a missing choice is the
     // unit's to answer.
     Global::SendToQel(commandWord_ + QLatin1Char(' ') + Selection(cmbStartTemp) + QLatin1Char(' ') +

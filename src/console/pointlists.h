@@ -30,7 +30,7 @@ protected:
     void onLoad() override;
 
 private:
-    void cmdOkClick();
+    void cmdOk_Click();
 
     QString commandWord_;
 };

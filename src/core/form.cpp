@@ -45,6 +45,12 @@ void Form::attachToFrame() {
     }
 }
 
+bool Form::isShown() const {
+    if (const QMdiSubWindow* sub = subWindow())
+        return sub->isVisible();
+    return isVisible();
+}
+
 QMdiSubWindow* Form::subWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }

@@ -25,7 +25,9 @@ public:
     // Load (if needed) and show, modeless, and make it the active window.
     virtual void showForm();
     void hideForm();
-    bool isShown() const { return isVisible(); }
+    // Loaded and shown: for a working window, its sub-window is shown, even
+    // when it is minimized inside the frame (the form itself is hidden then).
+    bool isShown() const;
     // Runs onUnload(), forgets the window and destroys it.
     void unload();
     bool isUnloading() const { return unloading_; }

@@ -5,6 +5,8 @@
 //
 // Filters are given in the program's own form, "Description|pattern|...".
 
+#include "core/program.h"
+
 #include <QString>
 #include <memory>
 
@@ -22,16 +24,14 @@ public:
     virtual QString saveFile(const QString& filter) = 0;
 };
 
-// The program's name, the title of its message boxes.
-inline const char* const ProgramName = "Orvik 3";
-
 Prompt& prompt();
 // Replaces the installed prompt; returns the previous one.
 std::unique_ptr<Prompt> installPrompt(std::unique_ptr<Prompt> p);
 
 // Shorthands used by the program.
-void MsgBox(const QString& text, const QString& title = QString::fromLatin1(ProgramName));
-bool AskYesNo(const QString& text, const QString& title = QString::fromLatin1(ProgramName));
+// Message boxes carry the program's name as title unless a text says otherwise.
+void MsgBox(const QString& text, const QString& title = ProgramName());
+bool AskYesNo(const QString& text, const QString& title = ProgramName());
 QString AskOpenFile(const QString& filter, bool mustExist = true);
 QString AskSaveFile(const QString& filter);
 

@@ -10,7 +10,13 @@
 
 namespace Registry {
 
+// The registry's slot of a window type. Slots are never removed, so a
+// reference to one stays good for the whole run.
 QPointer<QWidget>& slotFor(const QMetaObject* type);
+template <class T> QPointer<QWidget>& slot() {
+    static QPointer<QWidget>& s = slotFor(&T::staticMetaObject);
+    return s;
+}
 // Drops the window from the registry at once (it is destroyed later).
 void forget(QWidget* window);
 // Destroys every registered window immediately, newest first (tests).
@@ -19,22 +25,24 @@ void unloadAll();
 QList<QWidget*> windows();
 
 template <class T> T* peek() {
-    return static_cast<T*>(slotFor(&T::staticMetaObject).data());
+    return static_cast<T*>(slot<T>().data());
 }
 
 template <class T> T& get() {
-    QPointer<QWidget>& slot = slotFor(&T::staticMetaObject);
-    if (!slot) {
+    QPointer<QWidget>& s = slot<T>();
+    if (!s) {
         T* window = new T();
-        slot = window;
+        s = window;
         window->load();
     }
-    return *static_cast<T*>(slot.data());
+    return *static_cast<T*>(s.data());
 }
 
+// Whether the window is loaded and shown. A working window minimized inside
+// the frame still counts as shown (Form::isShown).
 template <class T> bool isShown() {
     T* window = peek<T>();
-    return window && window->isVisible();
+    return window && window->isShown();
 }
 
 template <class T> void unload() {

@@ -1,5 +1,7 @@
 #include "mainwin/about.h"
 
+#include "core/program.h"
+
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -7,7 +9,7 @@
 
 About::About() {
     setObjectName(QStringLiteral("About"));
-    setWindowTitle(QStringLiteral("About Orvik 3"));
+    setWindowTitle(QStringLiteral("About ") + ProgramName());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     labAbout = new QLabel(this);
@@ -32,7 +34,7 @@ About::About() {
 }
 
 void About::onLoad() {
-    labAbout->setText(QStringLiteral("Orvik 3") + QStringLiteral("\r\n") +
+    labAbout->setText(ProgramName() + QStringLiteral("\r\n") +
                       QStringLiteral("Operator program for the Qel pressure scanner") +
-                      QStringLiteral("\r\n") + QStringLiteral("Version ") + QStringLiteral("3.03"));
+                      QStringLiteral("\r\n") + QStringLiteral("Version ") + ProgramVersion());
 }

@@ -4,8 +4,9 @@
 class QLabel;
 class QPushButton;
 
-// About: caption "About Orvik 3", three lines ending in "Version 3.03", and a
-// Close button that unloads the window.
+// About: caption "About " and the program's name, three lines (the name, a
+// line about the program, "Version " and the version), and a Close button
+// that unloads the window.
 class About : public Form {
     Q_OBJECT
 public:

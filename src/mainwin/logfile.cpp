@@ -2,11 +2,9 @@
 
 #include "core/numbers.h"
 #include "core/prompt.h"
-#include "core/registry.h"
-#include "mainwin/mdimain.h"
+#include "session/effects.h"
+#include "session/log.h"
 #include "session/state.h"
-
-#include <QFile>
 
 namespace Global {
 
@@ -16,12 +14,11 @@ const char* const LogFilter =
     "Comma Separated Variable Files (*.csv)|*.csv|Log Files (*.log)|*.log|"
     "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 
-void CloseOpenFile() {
-    if (LogFile) {
-        LogFile->close();
-        delete LogFile;
-        LogFile = nullptr;
-    }
+void ShowLogClosed() {
+    LogFileOpen = false;
+    LogFileName.clear();
+    SetPanelText(3, QStringLiteral("No Log File"));
+    SetMenus(MenuState::LogClosed);
 }
 
 } // namespace
@@ -35,36 +32,30 @@ void OpenLogFile() {
     if (name.isEmpty())
         return;
 
-    auto* file = new QFile(name);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        delete file;
+    QString reason;
+    if (!OpenLogWriter(name, &reason)) {
         MsgBox(QStringLiteral("Error opening log file ") + name);
-        if (!LogFile) {
+        if (!LogFileOpen)
             LogFileName.clear();
-            LogFileOpen = false;
-        }
         return;
     }
-
-    CloseOpenFile();
-    LogFile = file;
     LogFileName = name;
     LogIsCsv = TrimBlanks(LogFileName).right(3).toUpper() == QLatin1String("CSV");
     LogFileOpen = true;
-    if (MDIMain* frame = Registry::peek<MDIMain>()) {
-        frame->SetPanel(3, QStringLiteral("Logging to ") + LogFileName);
-        frame->MenusLogOpened();
-    }
+    SetPanelText(3, QStringLiteral("Logging to ") + LogFileName);
+    SetMenus(MenuState::LogOpened);
 }
 
 void CloseLogFile() {
-    CloseOpenFile();
-    LogFileOpen = false;
-    LogFileName.clear();
-    if (MDIMain* frame = Registry::peek<MDIMain>()) {
-        frame->SetPanel(3, QStringLiteral("No Log File"));
-        frame->MenusLogClosed();
-    }
+    CloseLogWriter();
+    ShowLogClosed();
+}
+
+void LogFileFailed(const QString& reason) {
+    const QString name = LogFileName;
+    ShowLogClosed();
+    MsgBox(QStringLiteral("Error writing log file ") + name + QStringLiteral(": ") + reason +
+           QStringLiteral(". Logging has stopped; the file holds what was written before."));
 }
 
 } // namespace Global

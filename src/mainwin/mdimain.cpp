@@ -4,12 +4,17 @@
 #include "config/qelconfig.h"
 #include "console/commands.h"
 #include "console/errorwin.h"
+#include "console/pointlists.h"
 #include "core/form.h"
+#include "core/program.h"
 #include "core/registry.h"
 #include "mainwin/about.h"
 #include "mainwin/logfile.h"
 #include "mainwin/scan.h"
+#include "replies/settings.h"
+#include "replies/timeout.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/linkconfig.h"
 #include "session/linksettings.h"
 #include "session/mainform.h"
@@ -36,8 +41,6 @@ static void InitProgramResources() {
 
 namespace {
 
-const char* const BarFormats[6] = {"0", "0.0", "0.00", "0.000", "0.0000", "0.00000"};
-
 // An image from the desktop's icon theme, or the bundled drawing of it.
 QIcon ThemedIcon(const char* themeName, const char* bundled) {
     QIcon fallback;
@@ -57,6 +60,41 @@ void SetEnabled(QMenu* menu, bool on) {
     if (menu)
         menu->menuAction()->setEnabled(on);
 }
+
+// The toolbar by position 1 to 14: key, tool tip, image (the desktop's icon
+// name and the bundled drawing) and the handler a click runs. A position
+// without a key is a separator. No desktop icon name means "zero
+// calibration", so that button looks for a name of the program's own first
+// and normally shows the bundled dial.
+struct ToolbarButton {
+    const char* key;
+    const char* toolTip;
+    const char* themeName;
+    const char* bundled;
+    void (MDIMain::*handler)();
+};
+const ToolbarButton ToolbarButtons[14] = {
+    {"OpenLogFile", "Open New or Existing Log File", "document-open", "openlog",
+     &MDIMain::mnuOpenLogFile_Click},
+    {"CloseLogFile", "Close Log File", "document-close", "closelog",
+     &MDIMain::mnuCloseLogFile_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"ConfigureQel", "Configure Qel", "preferences-system", "configureunit",
+     &MDIMain::mnuConfigure_Click},
+    {"ConfigureOrvik", "Configure Orvik", "preferences-other", "configureprogram",
+     &MDIMain::mnuOrvikSettings_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"StartScan", "Start Scan", "media-playback-start", "startscan", &MDIMain::mnuStartScan_Click},
+    {"StopScan", "Stop", "media-playback-stop", "stopscan", &MDIMain::mnuStop_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"CalZ", "Start Zero Calibration", "orvik3-calibrate-zero", "calzero",
+     &MDIMain::mnuCalZero_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Commands", "Send Commands to Qel", "utilities-terminal", "commands",
+     &MDIMain::mnuCommands_Click},
+    {"Errors", "View or Clear Qel Errors", "dialog-error", "errors", &MDIMain::mnuErrors_Click},
+    {"Help", "Help", "help-about", "help", &MDIMain::mnuAbout_Click},
+};
 
 } // namespace
 
@@ -90,32 +128,46 @@ void MDIMain::addSeparator(QMenu* menu, const char* name) {
 
 void MDIMain::buildMenus() {
     QMenuBar* bar = menuBar();
-    auto topMenu = [this, bar](const char* name, const char* caption) {
+    auto topMenu = [bar](const char* name, const char* caption) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(caption));
         menu->setObjectName(QString::fromLatin1(name));
         menu->menuAction()->setObjectName(QString::fromLatin1(name));
         return menu;
     };
+    // Each item with its name, caption and click handler.
+    auto item = [this](QMenu* menu, const char* name, const char* caption,
+                       void (MDIMain::*handler)()) {
+        QAction* action = addItem(menu, name, caption);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
 
     mnuFile = topMenu("mnuFile", "File");
-    mnuOpenLogFile = addItem(mnuFile, "mnuOpenLogFile", "Open Log File");
-    mnuCloseLogFile = addItem(mnuFile, "mnuCloseLogFile", "Close Log File");
+    mnuOpenLogFile =
+        item(mnuFile, "mnuOpenLogFile", "Open Log File", &MDIMain::mnuOpenLogFile_Click);
+    mnuCloseLogFile =
+        item(mnuFile, "mnuCloseLogFile", "Close Log File", &MDIMain::mnuCloseLogFile_Click);
     addSeparator(mnuFile, "mnuBar0");
-    mnuUploadFileToQel = addItem(mnuFile, "mnuUploadFileToQel", "Upload File To QEL");
+    mnuUploadFileToQel = item(mnuFile, "mnuUploadFileToQel", "Upload File To QEL",
+                              &MDIMain::mnuUploadFileToQel_Click);
     addSeparator(mnuFile, "mnuBar1");
-    mnuOrvikSettings = addItem(mnuFile, "mnuOrvikSettings", "Orvik Settings");
+    mnuOrvikSettings =
+        item(mnuFile, "mnuOrvikSettings", "Orvik Settings", &MDIMain::mnuOrvikSettings_Click);
     addSeparator(mnuFile, "mnuBar2");
-    mnuExit = addItem(mnuFile, "mnuExit", "Exit");
+    mnuExit = item(mnuFile, "mnuExit", "Exit", &MDIMain::mnuExit_Click);
 
     // A top-level item without sub-items.
     mnuConnect = bar->addAction(QStringLiteral("Connect"));
     mnuConnect->setObjectName(QStringLiteral("mnuConnect"));
+    connect(mnuConnect, &QAction::triggered, this, &MDIMain::mnuConnect_Click);
 
     mnuBarGraph = topMenu("mnuBarGraph", "BarGraph");
-    mnuBarGraphOpen = addItem(mnuBarGraph, "mnuBarGraphOpen", "Open");
+    mnuBarGraphOpen = item(mnuBarGraph, "mnuBarGraphOpen", "Open", &MDIMain::mnuBarGraphOpen_Click);
     addSeparator(mnuBarGraph, "mnuLine10");
-    mnuBarGraphPress = addItem(mnuBarGraph, "mnuBarGraphPress", "Display Pressures");
-    mnuBarGraphTemp = addItem(mnuBarGraph, "mnuBarGraphTemp", "Display Temperatures");
+    mnuBarGraphPress = item(mnuBarGraph, "mnuBarGraphPress", "Display Pressures",
+                            &MDIMain::mnuBarGraphPress_Click);
+    mnuBarGraphTemp = item(mnuBarGraph, "mnuBarGraphTemp", "Display Temperatures",
+                           &MDIMain::mnuBarGraphTemp_Click);
     addSeparator(mnuBarGraph, "mnuLine11");
     mnuBarGraph0Places = addItem(mnuBarGraph, "mnuBarGraph0Places", "Display 0 Decimal Places");
     mnuBarGraph1Places = addItem(mnuBarGraph, "mnuBarGraph1Places", "Display 1 Decimal Place");
@@ -123,64 +175,43 @@ void MDIMain::buildMenus() {
     mnuBarGraph3Places = addItem(mnuBarGraph, "mnuBarGraph3Places", "Display 3 Decimal Places");
     mnuBarGraph4Places = addItem(mnuBarGraph, "mnuBarGraph4Places", "Display 4 Decimal Places");
     mnuBarGraph5Places = addItem(mnuBarGraph, "mnuBarGraph5Places", "Display 5 Decimal Places");
+    for (int places = 0; places <= 5; ++places)
+        connect(DecimalPlacesItem(places), &QAction::triggered, this,
+                [this, places] { mnuBarGraphPlaces_Click(places); });
     addSeparator(mnuBarGraph, "mnuLin14");
-    mnuTag1to16 = addItem(mnuBarGraph, "mnuTag1to16", "Tag High and Low Over Channels 1 to 16");
-    mnuTag1to8 = addItem(mnuBarGraph, "mnuTag1to8", "Tag High and Low Over Channels 1 to 8");
-    mnuTag9to16 = addItem(mnuBarGraph, "mnuTag9to16", "Tag High and Low Over Channles 9 to 16");
+    mnuTag1to16 = item(mnuBarGraph, "mnuTag1to16", "Tag High and Low Over Channels 1 to 16",
+                       &MDIMain::mnuTag1to16_Click);
+    mnuTag1to8 = item(mnuBarGraph, "mnuTag1to8", "Tag High and Low Over Channels 1 to 8",
+                      &MDIMain::mnuTag1to8_Click);
+    mnuTag9to16 = item(mnuBarGraph, "mnuTag9to16", "Tag High and Low Over Channles 9 to 16",
+                       &MDIMain::mnuTag9to16_Click);
 
     mnuQel = topMenu("mnuQel", "Qel");
-    mnuStartScan = addItem(mnuQel, "mnuStartScan", "StartScan");
-    mnuStop = addItem(mnuQel, "mnuStop", "Stop");
-    mnuCalZero = addItem(mnuQel, "mnuCalZero", "Cal Zero");
+    mnuStartScan = item(mnuQel, "mnuStartScan", "StartScan", &MDIMain::mnuStartScan_Click);
+    mnuStop = item(mnuQel, "mnuStop", "Stop", &MDIMain::mnuStop_Click);
+    mnuCalZero = item(mnuQel, "mnuCalZero", "Cal Zero", &MDIMain::mnuCalZero_Click);
     addSeparator(mnuQel, "mnuBar4");
-    mnuConfigure = addItem(mnuQel, "mnuConfigure", "Configure");
-    mnuCommands = addItem(mnuQel, "mnuCommands", "Commands");
-    mnuSaveSettings = addItem(mnuQel, "mnuSaveSettings", "Save Settings");
+    mnuConfigure = item(mnuQel, "mnuConfigure", "Configure", &MDIMain::mnuConfigure_Click);
+    mnuCommands = item(mnuQel, "mnuCommands", "Commands", &MDIMain::mnuCommands_Click);
+    mnuSaveSettings =
+        item(mnuQel, "mnuSaveSettings", "Save Settings", &MDIMain::mnuSaveSettings_Click);
     addSeparator(mnuQel, "mnuBar6");
-    mnuErrors = addItem(mnuQel, "mnuErrors", "Errors");
+    mnuErrors = item(mnuQel, "mnuErrors", "Errors", &MDIMain::mnuErrors_Click);
 
     mnuSensor = topMenu("mnuSensor", "Sensor");
     mnuUploadSensorProfileFile =
-        addItem(mnuSensor, "mnuUploadSensorProfileFile", "UploadSensorProfileFile");
+        item(mnuSensor, "mnuUploadSensorProfileFile", "UploadSensorProfileFile",
+             &MDIMain::mnuUploadSensorProfileFile_Click);
     mnuCreateSensorProfileFile =
-        addItem(mnuSensor, "mnuCreateSensorProfileFile", "Create Sensor Profile File");
+        item(mnuSensor, "mnuCreateSensorProfileFile", "Create Sensor Profile File",
+             &MDIMain::mnuCreateSensorProfileFile_Click);
 
     mnuHelp = topMenu("mnuHelp", "Help");
-    mnuAbout = addItem(mnuHelp, "mnuAbout", "About");
+    mnuAbout = item(mnuHelp, "mnuAbout", "About", &MDIMain::mnuAbout_Click);
 
     // The display options carry check marks; each handler sets them itself.
-    for (QAction* a : {mnuBarGraphPress, mnuBarGraphTemp})
-        a->setCheckable(true);
-    for (int places = 0; places <= 5; ++places)
-        DecimalPlacesItem(places)->setCheckable(true);
-
-    connect(mnuOpenLogFile, &QAction::triggered, this, &MDIMain::OpenLogFileClick);
-    connect(mnuCloseLogFile, &QAction::triggered, this, &MDIMain::CloseLogFileClick);
-    connect(mnuUploadFileToQel, &QAction::triggered, this, &MDIMain::UploadFileToQelClick);
-    connect(mnuOrvikSettings, &QAction::triggered, this, &MDIMain::OrvikSettingsClick);
-    connect(mnuExit, &QAction::triggered, this, &MDIMain::ExitClick);
-    connect(mnuConnect, &QAction::triggered, this, &MDIMain::ConnectClick);
-    connect(mnuBarGraphOpen, &QAction::triggered, this, &MDIMain::BarGraphOpenClick);
-    connect(mnuBarGraphPress, &QAction::triggered, this, [this] { DisplayClick(true); });
-    connect(mnuBarGraphTemp, &QAction::triggered, this, [this] { DisplayClick(false); });
-    for (int places = 0; places <= 5; ++places)
-        connect(DecimalPlacesItem(places), &QAction::triggered, this,
-                [this, places] { DecimalPlacesClick(places); });
-    connect(mnuTag1to16, &QAction::triggered, this, [this] { TagClick(0, 15); });
-    connect(mnuTag1to8, &QAction::triggered, this, [this] { TagClick(0, 7); });
-    connect(mnuTag9to16, &QAction::triggered, this, [this] { TagClick(8, 15); });
-    connect(mnuStartScan, &QAction::triggered, this, &MDIMain::StartScanClick);
-    connect(mnuStop, &QAction::triggered, this, &MDIMain::StopClick);
-    connect(mnuCalZero, &QAction::triggered, this, &MDIMain::CalZeroClick);
-    connect(mnuConfigure, &QAction::triggered, this, &MDIMain::ConfigureClick);
-    connect(mnuCommands, &QAction::triggered, this, &MDIMain::CommandsClick);
-    connect(mnuSaveSettings, &QAction::triggered, this, &MDIMain::SaveSettingsClick);
-    connect(mnuErrors, &QAction::triggered, this, &MDIMain::ErrorsClick);
-    connect(mnuUploadSensorProfileFile, &QAction::triggered, this,
-            &MDIMain::UploadSensorProfileFileClick);
-    connect(mnuCreateSensorProfileFile, &QAction::triggered, this,
-            &MDIMain::CreateSensorProfileFileClick);
-    connect(mnuAbout, &QAction::triggered, this, &MDIMain::AboutClick);
+    for (int i = 0; i < Global::DisplayItemCount; ++i)
+        DisplayItemAction(i)->setCheckable(true);
 }
 
 void MDIMain::buildToolbar() {
@@ -188,35 +219,9 @@ void MDIMain::buildToolbar() {
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
 
-    struct ButtonInfo {
-        const char* key; // null for a separator
-        const char* toolTip;
-        const char* themeName;
-        const char* bundled;
-    };
-    // No desktop icon name means "zero calibration", so that button looks
-    // for a name of the program's own first and normally shows the bundled
-    // dial.
-    static const ButtonInfo table[14] = {
-        {"OpenLogFile", "Open New or Existing Log File", "document-open", "openlog"},
-        {"CloseLogFile", "Close Log File", "document-close", "closelog"},
-        {nullptr, nullptr, nullptr, nullptr},
-        {"ConfigureQel", "Configure Qel", "preferences-system", "configureunit"},
-        {"ConfigureOrvik", "Configure Orvik", "preferences-other", "configureprogram"},
-        {nullptr, nullptr, nullptr, nullptr},
-        {"StartScan", "Start Scan", "media-playback-start", "startscan"},
-        {"StopScan", "Stop", "media-playback-stop", "stopscan"},
-        {nullptr, nullptr, nullptr, nullptr},
-        {"CalZ", "Start Zero Calibration", "orvik3-calibrate-zero", "calzero"},
-        {nullptr, nullptr, nullptr, nullptr},
-        {"Commands", "Send Commands to Qel", "utilities-terminal", "commands"},
-        {"Errors", "View or Clear Qel Errors", "dialog-error", "errors"},
-        {"Help", "Help", "help-about", "help"},
-    };
-
     buttons_.fill(nullptr, 15);
     for (int index = 1; index <= 14; ++index) {
-        const ButtonInfo& info = table[index - 1];
+        const ToolbarButton& info = ToolbarButtons[index - 1];
         QAction* button;
         if (!info.key) {
             button = Toolbar1->addSeparator();
@@ -226,7 +231,7 @@ void MDIMain::buildToolbar() {
                                          QString::fromLatin1(info.toolTip));
             button->setToolTip(QString::fromLatin1(info.toolTip));
             button->setData(key);
-            connect(button, &QAction::triggered, this, [this, key] { ToolbarClick(key); });
+            connect(button, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
         }
         button->setObjectName(QStringLiteral("Button%1").arg(index));
         buttons_[index] = button;
@@ -263,8 +268,7 @@ void MDIMain::resizeEvent(QResizeEvent* event) {
 // --- start-up and shut-down ---------------------------------------------------
 
 void MDIMain::load() {
-    setWindowTitle(QStringLiteral("Orvik 3") + QStringLiteral(" Version ") +
-                   QStringLiteral("3.03"));
+    setWindowTitle(ProgramName() + QStringLiteral(" Version ") + ProgramVersion());
     sizePanels();
     SetPanel(1, QStringLiteral("No Connection"));
     SetPanel(2, QString());
@@ -291,8 +295,11 @@ void MDIMain::unload() {
     Registry::unload<Commands>();
     Registry::unload<About>();
     Registry::unload<Error>();
-    // The sensor profile windows join this list when they are built.
-    // The working windows go with the frame; their unload handlers run too.
+    // The other windows, then the working windows, go with the frame; their
+    // unload handlers run too.
+    Registry::unload<MasterList>();
+    Registry::unload<AllList>();
+    Registry::unload<Timeout>();
     Registry::unload<Bar>();
     Registry::unload<Main>();
     Registry::forget(this);
@@ -338,28 +345,23 @@ QAction* MDIMain::DecimalPlacesItem(int places) const {
     return places >= 0 && places <= 5 ? items[places] : nullptr;
 }
 
-void MDIMain::ToolbarClick(const QString& key) {
-    if (key == QLatin1String("OpenLogFile"))
-        OpenLogFileClick();
-    else if (key == QLatin1String("CloseLogFile"))
-        CloseLogFileClick();
-    else if (key == QLatin1String("ConfigureQel"))
-        ConfigureClick();
-    else if (key == QLatin1String("ConfigureOrvik"))
-        OrvikSettingsClick();
-    else if (key == QLatin1String("StartScan"))
-        StartScanClick();
-    else if (key == QLatin1String("StopScan"))
-        StopClick();
-    else if (key == QLatin1String("CalZ"))
-        Global::CalZero();
-    else if (key == QLatin1String("Commands"))
-        CommandsClick();
-    else if (key == QLatin1String("Errors"))
-        ErrorsClick();
-    else if (key == QLatin1String("Help"))
-        AboutClick();
-    // Any other key (a separator has none) does nothing.
+QAction* MDIMain::DisplayItemAction(int item) const {
+    if (item == int(Global::DisplayItem::Pressures))
+        return mnuBarGraphPress;
+    if (item == int(Global::DisplayItem::Temperatures))
+        return mnuBarGraphTemp;
+    return DecimalPlacesItem(item - int(Global::DisplayItem::Places0));
+}
+
+void MDIMain::Toolbar1_ButtonClick(const QString& key) {
+    // The handler runs even when its menu item is disabled: the toolbar's
+    // Start Scan stays usable during a scan.
+    for (const ToolbarButton& button : ToolbarButtons) {
+        if (button.key && key == QLatin1String(button.key)) {
+            (this->*button.handler)();
+            return;
+        }
+    }
 }
 
 // --- the enabling table -------------------------------------------------------
@@ -432,89 +434,161 @@ void MDIMain::MenusLogClosed() {
 
 // --- menu handlers ------------------------------------------------------------
 
-void MDIMain::OpenLogFileClick() {
+void MDIMain::mnuOpenLogFile_Click() {
     Global::OpenLogFile();
 }
 
-void MDIMain::CloseLogFileClick() {
+void MDIMain::mnuCloseLogFile_Click() {
     Global::CloseLogFile();
 }
 
-void MDIMain::UploadFileToQelClick() {
-    // The file upload window comes with its own piece of work; until then the
-    // item only follows the enabling table.
+void MDIMain::mnuUploadFileToQel_Click() {
+    // Not yet built.
 }
 
-void MDIMain::OrvikSettingsClick() {
+void MDIMain::mnuOrvikSettings_Click() {
     Registry::get<LinkConfig>().showForm();
 }
 
-void MDIMain::ExitClick() {
+void MDIMain::mnuExit_Click() {
     unload();
 }
 
-void MDIMain::ConnectClick() {
+void MDIMain::mnuConnect_Click() {
     Registry::get<Main>().showForm();
 }
 
-void MDIMain::BarGraphOpenClick() {
+void MDIMain::mnuBarGraphOpen_Click() {
     Registry::get<Bar>().showForm();
     Registry::get<Main>().hideForm();
 }
 
-void MDIMain::DisplayClick(bool pressures) {
-    mnuBarGraphPress->setChecked(pressures);
-    mnuBarGraphTemp->setChecked(!pressures);
+void MDIMain::mnuBarGraphPress_Click() {
+    mnuBarGraphPress->setChecked(true);
+    mnuBarGraphTemp->setChecked(false);
     Registry::get<Bar>().SetXScale();
 }
 
-void MDIMain::DecimalPlacesClick(int places) {
+void MDIMain::mnuBarGraphTemp_Click() {
+    mnuBarGraphTemp->setChecked(true);
+    mnuBarGraphPress->setChecked(false);
+    Registry::get<Bar>().SetXScale();
+}
+
+void MDIMain::mnuBarGraphPlaces_Click(int places) {
     for (int i = 0; i <= 5; ++i)
         DecimalPlacesItem(i)->setChecked(i == places);
-    Global::BarFormat = QString::fromLatin1(BarFormats[places]);
+    Global::BarFormat = Global::DecimalPlacesFormat(places);
     Registry::get<Bar>().SetXScale();
 }
 
-void MDIMain::TagClick(qint16 first, qint16 last) {
-    Registry::get<Bar>().TagHighAndLow(first, last);
+void MDIMain::mnuTag1to16_Click() {
+    Registry::get<Bar>().TagHighAndLow(0, 15);
 }
 
-void MDIMain::StartScanClick() {
+void MDIMain::mnuTag1to8_Click() {
+    Registry::get<Bar>().TagHighAndLow(0, 7);
+}
+
+void MDIMain::mnuTag9to16_Click() {
+    Registry::get<Bar>().TagHighAndLow(8, 15);
+}
+
+void MDIMain::mnuStartScan_Click() {
     Global::StartScan();
 }
 
-void MDIMain::StopClick() {
+void MDIMain::mnuStop_Click() {
     Global::StopScan();
 }
 
-void MDIMain::CalZeroClick() {
+void MDIMain::mnuCalZero_Click() {
     Global::CalZero();
 }
 
-void MDIMain::ConfigureClick() {
+void MDIMain::mnuConfigure_Click() {
     Registry::get<QelConfig>().showForm();
 }
 
-void MDIMain::CommandsClick() {
+void MDIMain::mnuCommands_Click() {
     Registry::get<Commands>().showForm();
 }
 
-void MDIMain::SaveSettingsClick() {
+void MDIMain::mnuSaveSettings_Click() {
     Global::SaveSettings();
 }
 
-void MDIMain::ErrorsClick() {
+void MDIMain::mnuErrors_Click() {
     Registry::get<Error>().showForm();
 }
 
-void MDIMain::UploadSensorProfileFileClick() {
-    // The sensor profile upload window comes with its own piece of work.
+void MDIMain::mnuUploadSensorProfileFile_Click() {
+    // Not yet built.
 }
 
-void MDIMain::CreateSensorProfileFileClick() {
-    // The sensor profile creation window comes with its own piece of work.
+void MDIMain::mnuCreateSensorProfileFile_Click() {
+    // Not yet built.
 }
 
-void MDIMain::AboutClick() {
+void MDIMain::mnuAbout_Click() {
     Registry::get<About>().showForm();
 }
+
+// --- what the rest of the program asks of the frame window -----------------------
+
+namespace Global {
+
+void SetPanelText(int panel, const QString& text) {
+    if (MDIMain* frame = Registry::peek<MDIMain>())
+        frame->SetPanel(panel, text);
+}
+
+QString PanelText(int panel) {
+    MDIMain* frame = Registry::peek<MDIMain>();
+    return frame ? frame->PanelText(panel) : QString();
+}
+
+void SetMenus(MenuState state) {
+    MDIMain* frame = Registry::peek<MDIMain>();
+    if (!frame)
+        return;
+    switch (state) {
+    case MenuState::Startup:
+        frame->MenusStartup();
+        break;
+    case MenuState::Disconnected:
+        frame->MenusDisconnected();
+        break;
+    case MenuState::Connected:
+        frame->MenusConnected();
+        break;
+    case MenuState::Scanning:
+        frame->MenusScanning();
+        break;
+    case MenuState::Idle:
+        frame->MenusIdle();
+        break;
+    case MenuState::LogOpened:
+        frame->MenusLogOpened();
+        break;
+    case MenuState::LogClosed:
+        frame->MenusLogClosed();
+        break;
+    }
+}
+
+bool HaveDisplayItems() {
+    return Registry::peek<MDIMain>() != nullptr;
+}
+
+bool DisplayItemChecked(DisplayItem item) {
+    MDIMain* frame = Registry::peek<MDIMain>();
+    return frame && frame->DisplayItemAction(int(item))->isChecked();
+}
+
+void CheckDisplayItem(DisplayItem item, bool checked) {
+    if (MDIMain* frame = Registry::peek<MDIMain>())
+        frame->DisplayItemAction(int(item))->setChecked(checked);
+}
+
+} // namespace Global

@@ -30,8 +30,9 @@ public:
 
     // Toolbar position 1..14 (separators at 3, 6, 9, 11 are actions too).
     QAction* Button(int index) const;
-    // Runs the toolbar's click handler for the given key.
-    void ToolbarClick(const QString& key);
+    // The toolbar's click handler: runs the handler of the button whose key
+    // this is (a key that matches none does nothing).
+    void Toolbar1_ButtonClick(const QString& key);
 
     // The enabling table, one function per row.
     void MenusStartup();
@@ -41,6 +42,12 @@ public:
     void MenusIdle();
     void MenusLogOpened();
     void MenusLogClosed();
+
+    // Starts the command line as a process with this program's environment
+    // and working directory and waits for its end without a time limit,
+    // handling no event meanwhile; returns its exit code. "Could not open
+    // Zomra.exe" when it cannot be started (the result is then -1).
+    int ExecCmd(QString& cmdline);
 
     QMdiArea* mdiArea = nullptr;
     QToolBar* Toolbar1 = nullptr;
@@ -82,6 +89,33 @@ public:
 
     // The six decimal-places items in order, 0 to 5 places.
     QAction* DecimalPlacesItem(int places) const;
+    // The menu item of a display option (Global::DisplayItem).
+    QAction* DisplayItemAction(int item) const;
+
+    // Menu handlers; the toolbar runs the same ones.
+    void mnuOpenLogFile_Click();
+    void mnuCloseLogFile_Click();
+    void mnuUploadFileToQel_Click();
+    void mnuOrvikSettings_Click();
+    void mnuExit_Click();
+    void mnuConnect_Click();
+    void mnuBarGraphOpen_Click();
+    void mnuBarGraphPress_Click();
+    void mnuBarGraphTemp_Click();
+    void mnuBarGraphPlaces_Click(int places); // the six decimal-places items
+    void mnuTag1to16_Click();
+    void mnuTag1to8_Click();
+    void mnuTag9to16_Click();
+    void mnuStartScan_Click();
+    void mnuStop_Click();
+    void mnuCalZero_Click();
+    void mnuConfigure_Click();
+    void mnuCommands_Click();
+    void mnuSaveSettings_Click();
+    void mnuErrors_Click();
+    void mnuUploadSensorProfileFile_Click();
+    void mnuCreateSensorProfileFile_Click();
+    void mnuAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,28 +129,6 @@ private:
     void addSeparator(QMenu* menu, const char* name);
     void sizePanels();
     void subWindowActivated(QMdiSubWindow* sub);
-
-    // Menu handlers; the toolbar runs the same ones.
-    void OpenLogFileClick();
-    void CloseLogFileClick();
-    void UploadFileToQelClick();
-    void OrvikSettingsClick();
-    void ExitClick();
-    void ConnectClick();
-    void BarGraphOpenClick();
-    void DisplayClick(bool pressures);
-    void DecimalPlacesClick(int places);
-    void TagClick(qint16 first, qint16 last);
-    void StartScanClick();
-    void StopClick();
-    void CalZeroClick();
-    void ConfigureClick();
-    void CommandsClick();
-    void SaveSettingsClick();
-    void ErrorsClick();
-    void UploadSensorProfileFileClick();
-    void CreateSensorProfileFileClick();
-    void AboutClick();
 
     bool unloaded_ = false;
     QVector<QAction*> buttons_; // index 0 unused

@@ -1,5 +1,6 @@
 #include "mainwin/scan.h"
 
+#include "mainwin/capture.h"
 #include "session/send.h"
 #include "session/session.h"
 #include "session/state.h"
@@ -10,9 +11,11 @@
 namespace Global {
 
 void StartScan() {
-    // With the high-speed switch on, the capture program takes the scan over;
-    // until that hand-over exists, Start Scan starts an ordinary scan either
-    // way.
+    // With the high-speed switch on, the capture program takes the scan over.
+    if (HssEnabled) {
+        HighSpeedStart();
+        return;
+    }
     SetScanMenus();
     SendToQel(QStringLiteral("SCAN\r"));
 }

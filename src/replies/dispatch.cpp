@@ -1,25 +1,20 @@
-#include "replies/dispatch.h"
+// The reply dispatcher: every line the unit sends passes through here.
 
-#include "console/commands.h"
-#include "console/errorwin.h"
 #include "core/numbers.h"
-#include "core/registry.h"
-#include "mainwin/mdimain.h"
+#include "replies/effects.h"
 #include "replies/frames.h"
 #include "replies/host.h"
-#include "replies/log.h"
 #include "replies/settings.h"
+#include "session/effects.h"
+#include "session/log.h"
 #include "session/state.h"
-
-#include <QAction>
 
 namespace {
 
 const QString StatusPrefix = QStringLiteral("Qel Status: ");
 
 void ShowStatus(const QString& word) {
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        frame->SetPanel(2, StatusPrefix + TrimBlanks(word));
+    Global::SetPanelText(2, StatusPrefix + TrimBlanks(word));
 }
 
 // The channel number of a channel line's first token: exactly "0" to "15".
@@ -45,8 +40,7 @@ void HandleQelLine(const QString& line) {
     const QStringList tokens = SplitTokens(line);
     const QString& t0 = tokens.at(0);
 
-    // The sensor profile windows see every non-empty line first, while they
-    // are shown: their HandleLineFromQel hooks in here once they exist.
+    OfferToProfileWindows(line);
 
     if (ModuleModel) {
         if (t0.left(6) == QLatin1String("Module"))
@@ -54,23 +48,19 @@ void HandleQelLine(const QString& line) {
         if (t0.left(8) == QLatin1String("Status->")) {
             ShowStatus(t0.mid(8));
             if (LogStatusData)
-                WriteLog(0, line);
+                WriteLog(LogLine, line);
             return;
         }
     } else if (t0 == QLatin1String("STATUS:")) {
         ShowStatus(tokens.at(1));
         if (LogStatusData)
-            WriteLog(0, line);
+            WriteLog(LogLine, line);
         return;
     }
 
-    if (Registry::isShown<Commands>())
-        Registry::get<Commands>().EchoLine(line);
+    EchoToConsole(line);
 
-    int column = 1;
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        if (frame->mnuBarGraphTemp && frame->mnuBarGraphTemp->isChecked())
-            column = 2;
+    const int column = DisplayItemChecked(DisplayItem::Temperatures) ? 2 : 1;
 
     if (t0.toUpper() == QLatin1String("FRAME")) {
         HandleFrameHeader(line, tokens);
@@ -83,7 +73,7 @@ void HandleQelLine(const QString& line) {
     }
     if (t0 == QLatin1String("SET")) {
         if (LogListData)
-            WriteLog(0, line);
+            WriteLog(LogLine, line);
         const QString& name = tokens.at(1);
         if (name == QLatin1String("MODEL"))
             HandleModelLine(tokens);
@@ -95,22 +85,9 @@ void HandleQelLine(const QString& line) {
     }
     if (t0 == QLatin1String("ERROR:")) {
         if (LogErrors)
-            WriteLog(0, line);
-        if (Registry::isShown<Error>())
-            Registry::get<Error>().AppendError(line);
+            WriteLog(LogLine, line);
+        EchoToErrorViewer(line);
     }
 }
 
 } // namespace Global
-
-QString ConsoleEchoText(const QString& oldText, const QString& line) {
-    QString text = oldText;
-    if (text.size() >= 32000) {
-        const int end = text.indexOf(QStringLiteral("\r\n"));
-        if (end >= 0)
-            text.remove(0, end + 2);
-        else
-            text.remove(0, 1);
-    }
-    return text + line + QStringLiteral("\r\n");
-}

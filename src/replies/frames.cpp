@@ -1,9 +1,8 @@
 #include "replies/frames.h"
 
-#include "bargraph/bar.h"
 #include "core/numbers.h"
-#include "core/registry.h"
-#include "replies/log.h"
+#include "replies/effects.h"
+#include "session/log.h"
 #include "session/session.h"
 #include "session/state.h"
 
@@ -23,40 +22,39 @@ void HandleFrameHeader(const QString& line, const QStringList& tokens) {
     if (frame >= static_cast<float>(FramesPerScan - 1))
         SetIdleMenus();
 
-    Registry::get<Bar>().SetFrame(frameText);
+    BarSetFrame(frameText);
 
     if (!LogScanData)
         return;
     if (LogIsCsv) {
         const float time = FrameInterval * frame;
-        WriteLog(1, ExtTrigger ? QStringLiteral("XTRIG") : FormatGeneral(time));
-        WriteLog(1, frameText);
+        WriteLog(LogField, ExtTrigger ? QStringLiteral("XTRIG") : FormatGeneral(time));
+        WriteLog(LogField, frameText);
     } else {
-        WriteLog(0, line);
+        WriteLog(LogLine, line);
     }
 }
 
 void HandleChannelLine(int channel, const QString& line, const QStringList& tokens, int column) {
-    if (channel < 0 || channel > 15)
+    if (channel < 0 || channel >= ChannelCount)
         return;
     const qint16 nChan = static_cast<qint16>(channel);
     const QString value = tokens.value(column == 2 ? 2 : 1);
 
-    Bar& bar = Registry::get<Bar>();
-    bar.SetPressValue(nChan, value);
-    bar.CalcBar(nChan, LeadingSingle(value), ChannelFullScale[nChan]);
+    BarSetPressValue(nChan, value);
+    BarCalcBar(nChan, LeadingSingle(value), ChannelFullScale[nChan]);
 
     if (!LogScanData)
         return;
     if (LogIsCsv) {
         // The pressure is logged whatever the bar graph shows; channel 15
         // ends the row.
-        if (nChan < 15)
-            WriteLog(1, tokens.value(1));
+        if (nChan < ChannelCount - 1)
+            WriteLog(LogField, tokens.value(1));
         else
-            WriteLog(2, tokens.value(1));
+            WriteLog(LogRowEnd, tokens.value(1));
     } else {
-        WriteLog(0, line);
+        WriteLog(LogLine, line);
     }
 }
 

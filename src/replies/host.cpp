@@ -3,9 +3,9 @@
 #include "core/numbers.h"
 #include "core/prompt.h"
 #include "core/registry.h"
-#include "mainwin/mdimain.h"
 #include "replies/timeout.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/session.h"
@@ -20,10 +20,8 @@ namespace Global {
 
 void HandleModelLine(const QStringList& tokens) {
     const QString model = tokens.value(2);
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        frame->SetPanel(1, QStringLiteral("Connected to ") + IpAddress +
-                               QStringLiteral(" (Model ") + TrimBlanks(model) +
-                               QStringLiteral(")"));
+    SetPanelText(1, QStringLiteral("Connected to ") + IpAddress + QStringLiteral(" (Model ") +
+                        TrimBlanks(model) + QStringLiteral(")"));
     ModuleModel = model.left(2) == ModuleFamilyPrefix;
     PerChannelMax = model.right(2) == PerChannelRangeSuffix;
 }

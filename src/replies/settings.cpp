@@ -1,17 +1,10 @@
 #include "replies/settings.h"
 
-#include "bargraph/bar.h"
-#include "config/qelconfig.h"
 #include "core/numbers.h"
-#include "core/registry.h"
-#include "mainwin/mdimain.h"
+#include "replies/effects.h"
 #include "session/send.h"
 #include "session/state.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <cmath>
 
 namespace {
@@ -27,7 +20,7 @@ static_assert(PressureUnitCount == 27, "the unit table has 27 codes");
 // Seconds per frame: each frame samples the 16 channels `averages` times for
 // `period` microseconds each.
 double FrameSeconds(double averages, double period) {
-    return averages * period * 16 * 0.000001;
+    return averages * period * Global::ChannelCount * 0.000001;
 }
 
 // A unit's on/off setting is on exactly when its value is "1".
@@ -37,7 +30,9 @@ bool IsOn(const QString& value) {
 
 // The number of a name "MAX0" to "MAX15" (exactly those spellings), else -1.
 int ChannelMaxIndex(const QString& name) {
-    for (int n = 0; n < 16; ++n)
+    if (!name.startsWith(QLatin1String("MAX")))
+        return -1;
+    for (int n = 0; n < Global::ChannelCount; ++n)
         if (name == QStringLiteral("MAX%1").arg(n))
             return n;
     return -1;
@@ -47,20 +42,16 @@ void ContinueSendList() {
     Global::SendList(QString(), false);
 }
 
-void RescaleBarGraph() {
-    Registry::get<Bar>().SetXScale();
-}
-
-void SelectUnit(const QString& value) {
-    QComboBox* list = Registry::get<QelConfig>().lstUnitScan;
-    const QString wanted = TrimBlanks(value);
-    for (int code = 0; code < Global::UnitCount; ++code) {
-        if (TrimBlanks(Global::UnitNames[code]) == wanted) {
-            if (code < list->count())
-                list->setCurrentIndex(code);
-            return;
-        }
+// PMAXL and PMAXH set the ranges of their bank of eight channels unless the
+// model has a range per channel.
+void SetBankRange(bool low, const QString& value) {
+    (low ? Global::PMaxL : Global::PMaxH) = value;
+    if (!Global::PerChannelMax) {
+        const int first = low ? 0 : Global::ChannelCount / 2;
+        for (int channel = first; channel < first + Global::ChannelCount / 2; ++channel)
+            Global::ChannelRange[channel] = value;
     }
+    Global::BarSetXScale();
 }
 
 } // namespace
@@ -71,66 +62,37 @@ void HandleSettingLine(const QStringList& tokens) {
     const QString name = tokens.value(1);
     const QString value = tokens.value(2);
 
-    if (name == QLatin1String("PERIOD")) {
-        Registry::get<QelConfig>().medPeriod->setText(value);
-    } else if (name == QLatin1String("AVG")) {
-        QelConfig& dialog = Registry::get<QelConfig>();
-        dialog.medAverage->setText(value);
-        dialog.ShowRate();
-    } else if (name == QLatin1String("FPS")) {
-        Registry::get<QelConfig>().medFps->setText(value);
+    // The dialog's field first, then what else the setting changes.
+    ShowSettingInDialog(name, value);
+
+    if (name == QLatin1String("FPS")) {
         FramesPerScan = LeadingSingle(value);
     } else if (name == QLatin1String("XSCANTRIG")) {
-        Registry::get<QelConfig>().chkXScanTrig->setChecked(IsOn(value));
         ExtTrigger = IsOn(value);
     } else if (name == QLatin1String("EU")) {
-        Registry::get<QelConfig>().chkEu->setChecked(IsOn(value));
-        RescaleBarGraph();
-    } else if (name == QLatin1String("ZC")) {
-        Registry::get<QelConfig>().chkZc->setChecked(IsOn(value));
-    } else if (name == QLatin1String("QPKTS")) {
-        Registry::get<QelConfig>().chkQPkts->setChecked(IsOn(value));
+        BarSetXScale();
     } else if (name == QLatin1String("CVTUNIT")) {
-        Registry::get<QelConfig>().medCvtUnits->setText(value);
         CvtUnit = value;
-        RescaleBarGraph();
+        BarSetXScale();
     } else if (name == QLatin1String("UNITSCAN")) {
-        SelectUnit(value);
         UnitScan = value;
-    } else if (name == QLatin1String("PAGE")) {
-        ContinueSendList();
+    } else if (name == QLatin1String("PAGE") || name == QLatin1String("NEGPTSH")) {
+        ContinueSendList(); // the last line of the S and C groups
     } else if (name == QLatin1String("PMAXL") || name == QLatin1String("PMAXH")) {
-        const bool low = name == QLatin1String("PMAXL");
-        QelConfig& dialog = Registry::get<QelConfig>();
-        (low ? dialog.medPMaxL : dialog.medPMaxH)->setText(value);
-        (low ? PMaxL : PMaxH) = value;
-        if (!PerChannelMax) {
-            const int first = low ? 0 : 8;
-            for (int channel = first; channel < first + 8; ++channel)
-                ChannelRange[channel] = value;
-        }
-        RescaleBarGraph();
-    } else if (name == QLatin1String("PMINL")) {
-        Registry::get<QelConfig>().medPMinL->setText(value);
-    } else if (name == QLatin1String("PMINH")) {
-        Registry::get<QelConfig>().medPMinH->setText(value);
-    } else if (name == QLatin1String("NEGPTSL")) {
-        Registry::get<QelConfig>().medNegPtsL->setText(value);
-    } else if (name == QLatin1String("NEGPTSH")) {
-        Registry::get<QelConfig>().medNegPtsH->setText(value);
-        ContinueSendList();
+        SetBankRange(name == QLatin1String("PMAXL"), value);
     } else if (const int channel = ChannelMaxIndex(name); channel >= 0) {
         ChannelMaxSetting[channel] = value;
-        if (channel == 15) {
+        if (channel == ChannelCount - 1) {
             // The channel ranges change together, when the last one is known.
             if (PerChannelMax)
-                for (int c = 0; c < 16; ++c)
+                for (int c = 0; c < ChannelCount; ++c)
                     ChannelRange[c] = ChannelMaxSetting[c];
-            RescaleBarGraph();
+            BarSetXScale();
             ContinueSendList();
         }
     }
-    // Any other name (MODEL and HOST have their own handler) changes nothing.
+    // Any other name (MODEL and HOST have their own handler) changes nothing
+    // beyond the dialog.
 }
 
 void InitUnitNames() {
@@ -138,7 +100,7 @@ void InitUnitNames() {
         UnitNames[code] =
             code < PressureUnitCount ? QString::fromLatin1(PressureUnits[code]) : QString();
     UnitCount = PressureUnitCount;
-    Registry::get<QelConfig>().FillUnitList();
+    FillUnitList();
 }
 
 float CalcFrameRate(qint16 averages, float period) {
@@ -163,22 +125,23 @@ qint16 AveragesForRate(float period, float rate) {
     return ToInt16(1.0 / FrameSeconds(period, rate)); // clamped to 16 bits
 }
 
+QString DecimalPlacesFormat(int places) {
+    return places <= 0 ? QStringLiteral("0")
+                       : QStringLiteral("0.") + QString(places, QLatin1Char('0'));
+}
+
 void UpdateBarFormat() {
     QString format = QStringLiteral("0.00"); // when no decimal-places item is checked
-    if (MDIMain* frame = Registry::peek<MDIMain>()) {
-        const QAction* const items[] = {frame->mnuBarGraph0Places, frame->mnuBarGraph1Places,
-                                        frame->mnuBarGraph2Places, frame->mnuBarGraph3Places,
-                                        frame->mnuBarGraph4Places, frame->mnuBarGraph5Places};
-        const char* const formats[] = {"0", "0.0", "0.00", "0.000", "0.0000", "0.00000"};
-        for (int places = 0; places < 6; ++places) {
-            if (items[places] && items[places]->isChecked()) {
-                format = QString::fromLatin1(formats[places]);
-                break;
-            }
+    const DisplayItem items[] = {DisplayItem::Places0, DisplayItem::Places1, DisplayItem::Places2,
+                                 DisplayItem::Places3, DisplayItem::Places4, DisplayItem::Places5};
+    for (int places = 0; places < 6; ++places) {
+        if (DisplayItemChecked(items[places])) {
+            format = DecimalPlacesFormat(places);
+            break;
         }
     }
     // Raw counts have no decimals.
-    if (Registry::get<QelConfig>().chkEu->checkState() != Qt::Checked)
+    if (!EuChecked())
         format = QStringLiteral("0");
     BarFormat = format;
 }

@@ -2,11 +2,11 @@
 
 #include "core/numbers.h"
 #include "core/prompt.h"
-#include "core/registry.h"
-#include "mainwin/mdimain.h"
+#include "core/twips.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/linksettings.h"
-#include "session/mainform.h"
+#include "session/session.h"
 #include "session/state.h"
 
 #include <QCheckBox>
@@ -15,21 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// Positions are kept in twips, 15 to a pixel. When the desktop's font needs
-// more room than the layout gives, the whole layout is stretched along that
-// axis so that every control keeps its place relative to the others.
-struct Placement {
-    QWidget* widget;
-    int left, top, width, height;
-};
-
-} // namespace
 
 LinkConfig::LinkConfig() {
     setObjectName(QStringLiteral("LinkConfig"));
@@ -64,28 +51,10 @@ LinkConfig::LinkConfig() {
     cmdOk = new QPushButton(QStringLiteral("Close"), this);
     cmdOk->setDefault(true);
 
-    const QList<QWidget*> named = {frmStatusPoll,    optStatusPollAlways,
-                                   optStatusPollOff, medStatusPollInterval,
-                                   Label1,           frmDataLogging,
-                                   chkScanData,      chkListData,
-                                   chkErrors,        chkStatusData,
-                                   chkOutgoing,      frmUpload,
-                                   medUploadDwell,   Label3,
-                                   Frame2,           chkHSS,
-                                   txtHssFileName,   Label12,
-                                   cmdBrowse,        cmdOk};
-    const char* const names[] = {"frmStatusPoll",    "optStatusPollAlways",
-                                 "optStatusPollOff", "medStatusPollInterval",
-                                 "Label1",           "frmDataLogging",
-                                 "chkScanData",      "chkListData",
-                                 "chkErrors",        "chkStatusData",
-                                 "chkOutgoing",      "frmUpload",
-                                 "medUploadDwell",   "Label3",
-                                 "Frame2",           "chkHSS",
-                                 "txtHssFileName",   "Label12",
-                                 "cmdBrowse",        "cmdOk"};
-    for (int i = 0; i < named.size(); ++i)
-        named[i]->setObjectName(QString::fromLatin1(names[i]));
+    // The boxes are named by the label beside them.
+    Label1->setBuddy(medStatusPollInterval);
+    Label3->setBuddy(medUploadDwell);
+    Label12->setBuddy(txtHssFileName);
 
     placeControls();
 
@@ -96,50 +65,70 @@ LinkConfig::LinkConfig() {
     connect(txtHssFileName, &QLineEdit::textChanged, this,
             [](const QString& text) { Global::HssFileText = text; });
 
-    connect(cmdOk, &QPushButton::clicked, this, &LinkConfig::cmdOkClick);
-    connect(cmdBrowse, &QPushButton::clicked, this, &LinkConfig::cmdBrowseClick);
+    connect(cmdOk, &QPushButton::clicked, this, &LinkConfig::cmdOk_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &LinkConfig::cmdBrowse_Click);
 }
 
 void LinkConfig::placeControls() {
-    const Placement places[] = {
-        {frmStatusPoll, 240, 240, 3135, 1815},   {optStatusPollAlways, 240, 360, 2535, 255},
-        {optStatusPollOff, 240, 720, 2655, 255}, {medStatusPollInterval, 240, 1200, 495, 255},
-        {Label1, 720, 1200, 2295, 255},          {frmDataLogging, 3720, 240, 3135, 1815},
-        {chkScanData, 240, 360, 1695, 255},      {chkListData, 240, 600, 2055, 255},
-        {chkErrors, 240, 840, 1695, 255},        {chkStatusData, 240, 1080, 1935, 255},
-        {chkOutgoing, 240, 1320, 2415, 255},     {frmUpload, 240, 2280, 3135, 1215},
-        {medUploadDwell, 120, 480, 615, 255},    {Label3, 840, 480, 1935, 255},
-        {Frame2, 240, 3720, 6615, 1215},         {chkHSS, 240, 360, 2775, 255},
-        {txtHssFileName, 1440, 720, 4095, 285},  {Label12, 240, 720, 1215, 255},
-        {cmdBrowse, 5640, 720, 855, 255},        {cmdOk, 3000, 5040, 1215, 375},
+    // Each control by name with its position in twips (left, top, width,
+    // height; inside a frame relative to the frame).
+    struct Placement {
+        QWidget* widget;
+        const char* name;
+        int left, top, width, height;
     };
-    // Stretch factors: enough room for the text of every label, check box
-    // and option button. Boxes and buttons keep at least the height their
-    // frame needs.
+    const Placement places[] = {
+        {frmStatusPoll, "frmStatusPoll", 240, 240, 3135, 1815},
+        {optStatusPollAlways, "optStatusPollAlways", 240, 360, 2535, 255},
+        {optStatusPollOff, "optStatusPollOff", 240, 720, 2655, 255},
+        {medStatusPollInterval, "medStatusPollInterval", 240, 1200, 495, 255},
+        {Label1, "Label1", 720, 1200, 2295, 255},
+        {frmDataLogging, "frmDataLogging", 3720, 240, 3135, 1815},
+        {chkScanData, "chkScanData", 240, 360, 1695, 255},
+        {chkListData, "chkListData", 240, 600, 2055, 255},
+        {chkErrors, "chkErrors", 240, 840, 1695, 255},
+        {chkStatusData, "chkStatusData", 240, 1080, 1935, 255},
+        {chkOutgoing, "chkOutgoing", 240, 1320, 2415, 255},
+        {frmUpload, "frmUpload", 240, 2280, 3135, 1215},
+        {medUploadDwell, "medUploadDwell", 120, 480, 615, 255},
+        {Label3, "Label3", 840, 480, 1935, 255},
+        {Frame2, "Frame2", 240, 3720, 6615, 1215},
+        {chkHSS, "chkHSS", 240, 360, 2775, 255},
+        {txtHssFileName, "txtHssFileName", 1440, 720, 4095, 285},
+        {Label12, "Label12", 240, 720, 1215, 255},
+        {cmdBrowse, "cmdBrowse", 5640, 720, 855, 255},
+        {cmdOk, "cmdOk", 3000, 5040, 1215, 375},
+    };
+    // When the desktop's font needs more room than the layout gives, the
+    // whole layout is stretched along that axis, so that every control keeps
+    // its place relative to the others: enough room for the text of every
+    // label, check box and option button. Boxes and buttons keep at least
+    // the height their frame needs.
     double sx = 1.0;
     double sy = 1.0;
     auto isBoxOrButton = [](QWidget* w) {
         return qobject_cast<QLineEdit*>(w) || qobject_cast<QPushButton*>(w);
     };
     for (const Placement& p : places) {
+        p.widget->setObjectName(QString::fromLatin1(p.name));
         if (qobject_cast<QGroupBox*>(p.widget) || isBoxOrButton(p.widget))
             continue;
         const QSize hint = p.widget->sizeHint();
-        sx = std::max(sx, hint.width() * 15.0 / p.width);
-        sy = std::max(sy, hint.height() * 15.0 / p.height);
+        sx = std::max(sx, double(hint.width()) * TwipsPerPixel / p.width);
+        sy = std::max(sy, double(hint.height()) * TwipsPerPixel / p.height);
     }
     sx = std::min(sx, 2.5);
     sy = std::min(sy, 2.5);
-    auto px = [](int twips, double scale) { return int(std::lround(twips * scale / 15.0)); };
     for (const Placement& p : places) {
-        int height = px(p.height, sy);
+        int height = TwipsToPixels(p.height * sy);
         if (isBoxOrButton(p.widget))
             height = std::max(height, p.widget->minimumSizeHint().height());
-        p.widget->setGeometry(px(p.left, sx), px(p.top, sy), px(p.width, sx), height);
+        p.widget->setGeometry(TwipsToPixels(p.left * sx), TwipsToPixels(p.top * sy),
+                              TwipsToPixels(p.width * sx), height);
     }
     // The window: the High Speed Scan frame's right edge and the Close
     // button's bottom edge, with the frames' margin around them.
-    setFixedSize(px(240 + 6615 + 240, sx), px(5040 + 375 + 240, sy));
+    setFixedSize(TwipsToPixels((240 + 6615 + 240) * sx), TwipsToPixels((5040 + 375 + 240) * sy));
 }
 
 QString LinkConfig::FitDigits(const QString& stored, int width, const QString& fallback) {
@@ -169,29 +158,15 @@ void LinkConfig::onUnload() {
     Global::ApplyLinkSettings();
 }
 
-void LinkConfig::cmdOkClick() {
+void LinkConfig::cmdOk_Click() {
     Global::EnableConnectButton();
     Global::ApplyLinkSettings();
-    MDIMain* frame = Registry::peek<MDIMain>();
-    QTimer* poll = Registry::get<Main>().tmrStatus;
-    if (!Global::StatusPollAlways) {
-        if (poll)
-            poll->stop();
-        if (frame)
-            frame->SetPanel(2, QStringLiteral("Status Off"));
-    } else if (Global::ConnectState == 2) {
-        if (frame)
-            frame->SetPanel(2, QStringLiteral("Getting Status"));
-        // The interval was set at session start; a period of 0 never fires.
-        if (poll && !poll->isActive() && poll->interval() > 0)
-            poll->start();
-    }
-    // The high-speed capture configuration file is rewritten here once the
-    // capture hand-over is built.
+    Global::RestoreStatusPoll();
+    Global::WriteZomraCfg();
     hideForm();
 }
 
-void LinkConfig::cmdBrowseClick() {
+void LinkConfig::cmdBrowse_Click() {
     const QString name =
         AskOpenFile(QStringLiteral("Comma Separated Variable Files (*.csv)|*.csv"), false);
     if (name.isEmpty())

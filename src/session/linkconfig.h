@@ -56,6 +56,6 @@ protected:
 
 private:
     void placeControls();
-    void cmdOkClick();
-    void cmdBrowseClick();
+    void cmdOk_Click();
+    void cmdBrowse_Click();
 };

@@ -2,13 +2,11 @@
 
 #include "core/numbers.h"
 #include "core/registry.h"
-#include "mainwin/mdimain.h"
-#include "replies/settings.h"
+#include "session/effects.h"
 #include "session/linkconfig.h"
 #include "session/state.h"
 
-#include <QAction>
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
@@ -22,11 +20,59 @@ namespace {
 
 const QString StoreName = QStringLiteral("OrvikXp");
 const QString Section = QStringLiteral("Startup");
-const QString DefaultInterval = QStringLiteral("2");
-const QString DefaultDwell = QStringLiteral("300");
 
-QString Stored(QSettings& store, const char* key, const char* fallback) {
-    const QVariant value = store.value(QString::fromLatin1(key), QString::fromLatin1(fallback));
+// One stored setting: its key and default, the control that holds it (a
+// button or box of the dialog, named as the control, or one of the frame
+// window's display items) and the Global variable the program runs with.
+// The high-speed switch and file name have no Global copy: the dialog's
+// controls are their own working copy.
+struct LinkSetting {
+    const char* key;
+    const char* fallback;
+    const char* control = nullptr; // a dialog control, by name
+    int display = -1;              // or a display item of the frame
+    bool* flag = nullptr;          // the Global copy of a button
+    QString* text = nullptr;       // the Global copy of a box
+    int digits = 0;                // a masked box: the digits it takes
+};
+
+constexpr LinkSetting Button(const char* key, const char* fallback, const char* control,
+                             bool* flag = nullptr) {
+    return {key, fallback, control, -1, flag, nullptr, 0};
+}
+constexpr LinkSetting Box(const char* key, const char* fallback, const char* control,
+                          QString* text = nullptr, int digits = 0) {
+    return {key, fallback, control, -1, nullptr, text, digits};
+}
+constexpr LinkSetting Display(const char* key, const char* fallback, Global::DisplayItem item) {
+    return {key, fallback, nullptr, int(item), nullptr, nullptr, 0};
+}
+
+using Global::DisplayItem;
+const LinkSetting Settings[] = {
+    Button("StatusPollAlways", "True", "optStatusPollAlways", &Global::StatusPollAlways),
+    Button("StatusPollOff", "False", "optStatusPollOff", &Global::StatusPollOff),
+    Box("StatusPollInterval", "2", "medStatusPollInterval", &Global::StatusPollInterval, 1),
+    Button("LogScanData", "True", "chkScanData", &Global::LogScanData),
+    Button("LogListData", "False", "chkListData", &Global::LogListData),
+    Button("LogErrors", "False", "chkErrors", &Global::LogErrors),
+    Button("LogStatusData", "False", "chkStatusData", &Global::LogStatusData),
+    Button("LogOutgoing", "False", "chkOutgoing", &Global::LogOutgoing),
+    Box("UploadDwell", "300", "medUploadDwell", &Global::UploadDwell, 3),
+    Display("Pressure", "True", DisplayItem::Pressures),
+    Display("Temperature", "False", DisplayItem::Temperatures),
+    Display("BarGraph0Places", "False", DisplayItem::Places0),
+    Display("BarGraph1Places", "False", DisplayItem::Places1),
+    Display("BarGraph2Places", "True", DisplayItem::Places2),
+    Display("BarGraph3Places", "False", DisplayItem::Places3),
+    Display("BarGraph4Places", "False", DisplayItem::Places4),
+    Display("BarGraph5Places", "False", DisplayItem::Places5),
+    Button("HssEnabled", "False", "chkHSS"),
+    Box("HssFileName", "", "txtHssFileName"),
+};
+
+QString Stored(QSettings& store, const LinkSetting& s) {
+    const QVariant value = store.value(QString::fromLatin1(s.key), QString::fromLatin1(s.fallback));
     // An unquoted text with commas reads back as a list; it is still one text.
     if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char(','));
@@ -41,36 +87,26 @@ QString TrueFalse(bool on) {
     return on ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-// Selecting an option button deselects the other of its pair; deselecting
-// one leaves the pair with none selected.
-void SetOption(QRadioButton* option, bool on) {
-    if (on) {
-        option->setChecked(true);
-        return;
-    }
-    const bool exclusive = option->autoExclusive();
-    option->setAutoExclusive(false);
-    option->setChecked(false);
-    option->setAutoExclusive(exclusive);
+QAbstractButton* ButtonOf(LinkConfig& dialog, const LinkSetting& s) {
+    return dialog.findChild<QAbstractButton*>(QString::fromLatin1(s.control));
 }
 
-// The menu items of the frame window that hold the display options, in the
-// order of their keys.
-struct MenuKey {
-    const char* key;
-    const char* fallback;
-    QAction* MDIMain::*item;
-};
-const MenuKey MenuKeys[] = {
-    {"Pressure", "True", &MDIMain::mnuBarGraphPress},
-    {"Temperature", "False", &MDIMain::mnuBarGraphTemp},
-    {"BarGraph0Places", "False", &MDIMain::mnuBarGraph0Places},
-    {"BarGraph1Places", "False", &MDIMain::mnuBarGraph1Places},
-    {"BarGraph2Places", "True", &MDIMain::mnuBarGraph2Places},
-    {"BarGraph3Places", "False", &MDIMain::mnuBarGraph3Places},
-    {"BarGraph4Places", "False", &MDIMain::mnuBarGraph4Places},
-    {"BarGraph5Places", "False", &MDIMain::mnuBarGraph5Places},
-};
+QLineEdit* BoxOf(LinkConfig& dialog, const LinkSetting& s) {
+    return dialog.findChild<QLineEdit*>(QString::fromLatin1(s.control));
+}
+
+// Selecting an option button deselects the other of its pair; deselecting
+// one leaves the pair with none selected.
+void SetButton(QAbstractButton* button, bool on) {
+    if (on || !qobject_cast<QRadioButton*>(button)) {
+        button->setChecked(on);
+        return;
+    }
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(exclusive);
+}
 
 } // namespace
 
@@ -80,28 +116,20 @@ void LoadLinkSettings() {
     QSettings store(QSettings::IniFormat, QSettings::UserScope, StoreName);
     store.beginGroup(Section);
     LinkConfig& dialog = Registry::get<LinkConfig>();
-
-    SetOption(dialog.optStatusPollAlways, IsTrue(Stored(store, "StatusPollAlways", "True")));
-    SetOption(dialog.optStatusPollOff, IsTrue(Stored(store, "StatusPollOff", "False")));
-    dialog.medStatusPollInterval->setText(
-        LinkConfig::FitDigits(Stored(store, "StatusPollInterval", "2"), 1, DefaultInterval));
-    dialog.chkScanData->setChecked(IsTrue(Stored(store, "LogScanData", "True")));
-    dialog.chkListData->setChecked(IsTrue(Stored(store, "LogListData", "False")));
-    dialog.chkErrors->setChecked(IsTrue(Stored(store, "LogErrors", "False")));
-    dialog.chkStatusData->setChecked(IsTrue(Stored(store, "LogStatusData", "False")));
-    dialog.chkOutgoing->setChecked(IsTrue(Stored(store, "LogOutgoing", "False")));
-    dialog.medUploadDwell->setText(
-        LinkConfig::FitDigits(Stored(store, "UploadDwell", "300"), 3, DefaultDwell));
-
-    // The display options are held by the frame's menu items; without a
-    // frame window there is nothing to hold them.
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        for (const MenuKey& k : MenuKeys)
-            (frame->*k.item)->setChecked(IsTrue(Stored(store, k.key, k.fallback)));
-
-    dialog.chkHSS->setChecked(IsTrue(Stored(store, "HssEnabled", "False")));
-    dialog.txtHssFileName->setText(Stored(store, "HssFileName", ""));
-
+    for (const LinkSetting& s : Settings) {
+        const QString text = Stored(store, s);
+        if (s.display >= 0) {
+            // Without a frame window there is nothing to hold them.
+            if (HaveDisplayItems())
+                CheckDisplayItem(DisplayItem(s.display), IsTrue(text));
+        } else if (QAbstractButton* button = ButtonOf(dialog, s)) {
+            SetButton(button, IsTrue(text));
+        } else if (QLineEdit* box = BoxOf(dialog, s)) {
+            box->setText(s.digits > 0 ? LinkConfig::FitDigits(text, s.digits,
+                                                              QString::fromLatin1(s.fallback))
+                                      : text);
+        }
+    }
     ApplyLinkSettings();
 }
 
@@ -110,55 +138,40 @@ void SaveLinkSettings() {
     LinkConfig& dialog = Registry::get<LinkConfig>();
     QSettings store(QSettings::IniFormat, QSettings::UserScope, StoreName);
     store.beginGroup(Section);
-
-    store.setValue(QStringLiteral("StatusPollAlways"),
-                   TrueFalse(dialog.optStatusPollAlways->isChecked()));
-    store.setValue(QStringLiteral("StatusPollOff"),
-                   TrueFalse(dialog.optStatusPollOff->isChecked()));
-    store.setValue(QStringLiteral("StatusPollInterval"), dialog.medStatusPollInterval->text());
-    store.setValue(QStringLiteral("LogScanData"), TrueFalse(dialog.chkScanData->isChecked()));
-    store.setValue(QStringLiteral("LogListData"), TrueFalse(dialog.chkListData->isChecked()));
-    store.setValue(QStringLiteral("LogErrors"), TrueFalse(dialog.chkErrors->isChecked()));
-    store.setValue(QStringLiteral("LogStatusData"), TrueFalse(dialog.chkStatusData->isChecked()));
-    store.setValue(QStringLiteral("LogOutgoing"), TrueFalse(dialog.chkOutgoing->isChecked()));
-    store.setValue(QStringLiteral("UploadDwell"), dialog.medUploadDwell->text());
-
-    // Without a frame window the stored display options stay as they are.
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        for (const MenuKey& k : MenuKeys)
-            store.setValue(QString::fromLatin1(k.key), TrueFalse((frame->*k.item)->isChecked()));
-
-    store.setValue(QStringLiteral("HssEnabled"), TrueFalse(dialog.chkHSS->isChecked()));
-    store.setValue(QStringLiteral("HssFileName"), dialog.txtHssFileName->text());
+    for (const LinkSetting& s : Settings) {
+        const QString key = QString::fromLatin1(s.key);
+        if (s.display >= 0) {
+            // Without a frame window the stored display options stay as they are.
+            if (HaveDisplayItems())
+                store.setValue(key, TrueFalse(DisplayItemChecked(DisplayItem(s.display))));
+        } else if (QAbstractButton* button = ButtonOf(dialog, s)) {
+            store.setValue(key, TrueFalse(button->isChecked()));
+        } else if (QLineEdit* box = BoxOf(dialog, s)) {
+            store.setValue(key, box->text());
+        }
+    }
     store.endGroup();
     store.sync();
 }
 
 void ShowLinkSettings() {
     LinkConfig& dialog = Registry::get<LinkConfig>();
-    SetOption(dialog.optStatusPollAlways, StatusPollAlways);
-    SetOption(dialog.optStatusPollOff, StatusPollOff);
-    dialog.medStatusPollInterval->setText(TrimBlanks(StatusPollInterval));
-    dialog.chkScanData->setChecked(LogScanData);
-    dialog.chkListData->setChecked(LogListData);
-    dialog.chkErrors->setChecked(LogErrors);
-    dialog.chkStatusData->setChecked(LogStatusData);
-    dialog.chkOutgoing->setChecked(LogOutgoing);
-    dialog.medUploadDwell->setText(TrimBlanks(UploadDwell));
-    // chkHSS and txtHssFileName are their own working copy.
+    for (const LinkSetting& s : Settings) {
+        if (s.flag)
+            SetButton(ButtonOf(dialog, s), *s.flag);
+        else if (s.text)
+            BoxOf(dialog, s)->setText(TrimBlanks(*s.text));
+    }
 }
 
 void ApplyLinkSettings() {
     LinkConfig& dialog = Registry::get<LinkConfig>();
-    StatusPollAlways = dialog.optStatusPollAlways->isChecked();
-    StatusPollOff = dialog.optStatusPollOff->isChecked();
-    StatusPollInterval = dialog.medStatusPollInterval->text();
-    LogScanData = dialog.chkScanData->isChecked();
-    LogListData = dialog.chkListData->isChecked();
-    LogErrors = dialog.chkErrors->isChecked();
-    LogStatusData = dialog.chkStatusData->isChecked();
-    LogOutgoing = dialog.chkOutgoing->isChecked();
-    UploadDwell = dialog.medUploadDwell->text();
+    for (const LinkSetting& s : Settings) {
+        if (s.flag)
+            *s.flag = ButtonOf(dialog, s)->isChecked();
+        else if (s.text)
+            *s.text = BoxOf(dialog, s)->text();
+    }
     UpdateBarFormat();
 }
 

@@ -1,10 +1,12 @@
 #include "session/mainform.h"
 
+#include "core/lines.h"
+#include "core/program.h"
 #include "core/prompt.h"
 #include "core/registry.h"
-#include "mainwin/mdimain.h"
-#include "replies/dispatch.h"
+#include "core/twips.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/send.h"
 #include "session/session.h"
 #include "session/state.h"
@@ -24,14 +26,17 @@
 
 #include <cmath>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
-// Positions are kept in twips, 15 to a pixel.
-constexpr int TwipsPerPixel = 15;
-constexpr int LayoutMargin = 200;
+constexpr int LayoutMargin = 200; // twips
 
 int Px(int twips) {
-    return twips / TwipsPerPixel;
+    return TwipsToPixels(twips);
 }
 
 void Place(QWidget* w, int left, int top, int width, int height) {
@@ -70,7 +75,7 @@ QPixmap BannerPicture() {
     p.drawPath(trace);
     p.setPen(Qt::white);
     p.setFont(ArialFont(16, true));
-    p.drawText(QRect(12, 0, 300, 32), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Orvik 3"));
+    p.drawText(QRect(12, 0, 300, 32), Qt::AlignLeft | Qt::AlignVCenter, ProgramName());
     return pix;
 }
 
@@ -89,10 +94,6 @@ QPixmap SidePicture() {
         p.fillRect(QRect(8, top, lengths[i], 10), QColor(255, 210, 80));
     }
     return pix;
-}
-
-MDIMain* Frame() {
-    return Registry::peek<MDIMain>();
 }
 
 } // namespace
@@ -197,6 +198,7 @@ void Main::DetachSocket() {
         return;
     QObject::disconnect(Winsock1, nullptr, this, nullptr);
     Winsock1->abort();
+    ForgetConnection();
 }
 
 void Main::resizeEvent(QResizeEvent* event) {
@@ -229,12 +231,15 @@ void Main::SendText(const QString& text) {
 }
 
 void Main::CloseSocket() {
-    if (Winsock1->state() == QAbstractSocket::UnconnectedState)
+    if (Winsock1->state() == QAbstractSocket::UnconnectedState) {
+        ForgetConnection();
         return;
+    }
     closingByUs_ = true;
     if (Winsock1->state() == QAbstractSocket::ConnectedState)
         Winsock1->flush(); // commands already sent leave before the close
     Winsock1->abort();
+    ForgetConnection();
     closingByUs_ = false;
     wasConnected_ = false;
 }
@@ -247,20 +252,56 @@ QString Main::LocalAddress() const {
 
 void Main::FillHistoryList() {
     lstIpHistory->clear();
-    for (int i = 0; i <= 10; ++i)
-        if (!Global::IpHistory[i].isEmpty())
-            lstIpHistory->addItem(Global::IpHistory[i]);
+    for (const QString& entry : Global::IpHistory)
+        if (!entry.isEmpty())
+            lstIpHistory->addItem(entry);
+}
+
+// --- telling a reset from a close ----------------------------------------------
+//
+// Qt reports the unit closing the connection in order and the connection
+// being reset (the unit's power cut, a switch port bouncing) with the same
+// error, and closes its descriptor before it says so. The program keeps a
+// second descriptor of the connected socket, so that the connection's TCP
+// state can still be read then: a connection the unit closed in order waits
+// in CLOSE-WAIT for our side; a reset one is CLOSED at once.
+
+void Main::KeepConnection() {
+    ForgetConnection();
+    const qintptr fd = Winsock1->socketDescriptor();
+    if (fd >= 0)
+        keptDescriptor_ = ::dup(int(fd));
+}
+
+void Main::ForgetConnection() {
+    if (keptDescriptor_ >= 0)
+        ::close(keptDescriptor_);
+    keptDescriptor_ = -1;
+}
+
+bool Main::ConnectionWasReset() const {
+    if (keptDescriptor_ < 0)
+        return false;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(keptDescriptor_, IPPROTO_TCP, TCP_INFO, &info, &length) != 0)
+        return false;
+    return info.tcpi_state != TCP_CLOSE_WAIT;
 }
 
 // --- events -------------------------------------------------------------------
+
+void Main::ConnectToUnit(const QString& address) {
+    const UnitAddress target = ParseUnitAddress(address);
+    wasConnected_ = false;
+    Winsock1->connectToHost(target.host, target.port);
+}
 
 void Main::Command1_Click() {
     if (Global::ConnectState == 0) {
         Global::IpAddress = txtIpAdd->text();
         Global::ShowConnecting();
-        const UnitAddress target = ParseUnitAddress(Global::IpAddress);
-        wasConnected_ = false;
-        Winsock1->connectToHost(target.host, target.port);
+        ConnectToUnit(Global::IpAddress);
         return;
     }
     CloseSocket();
@@ -274,6 +315,7 @@ void Main::lstIpHistory_Click(QListWidgetItem* item) {
 
 void Main::Winsock1_Connect() {
     wasConnected_ = true;
+    KeepConnection();
     Global::StartSession();
 }
 
@@ -312,19 +354,25 @@ void Main::Winsock1_Close() {
     if (closingByUs_)
         return;
     wasConnected_ = false;
+    ForgetConnection();
     Global::EndSession();
 }
 
 void Main::Winsock1_Error(QAbstractSocket::SocketError error) {
     if (closingByUs_)
         return;
-    // The unit closing the connection is the close event, not an error.
-    if (error == QAbstractSocket::RemoteHostClosedError && wasConnected_)
-        return;
-    const QString text = Winsock1->errorString() + QStringLiteral("\r") +
-                         QStringLiteral("Error Number ") +
+    QString description = Winsock1->errorString();
+    if (error == QAbstractSocket::RemoteHostClosedError && wasConnected_) {
+        // The unit closing the connection in order is the close event, not
+        // an error; a reset is a broken connection.
+        if (!ConnectionWasReset())
+            return;
+        description = QStringLiteral("The connection was reset by the remote host");
+    }
+    const QString text = description + QStringLiteral("\r") + QStringLiteral("Error Number ") +
                          QString::number(SocketErrorNumber(error, wasConnected_));
     wasConnected_ = false;
+    ForgetConnection();
     MsgBox(text, QStringLiteral("ERROR:"));
     Global::EndSession();
 }
@@ -376,14 +424,14 @@ namespace Global {
 
 namespace {
 
-const char* const HistoryFileName = "IpHist.cfg";
+const QString HistoryFileName = QStringLiteral("IpHist.cfg");
 
 } // namespace
 
 void AddIpToHistory(const QString& address) {
     if (address != IpHistory[0]) {
         int found = -1;
-        for (int i = 0; i <= 10; ++i) {
+        for (int i = 0; i < HistoryCount; ++i) {
             if (IpHistory[i] == address) {
                 found = i;
                 break;
@@ -391,7 +439,7 @@ void AddIpToHistory(const QString& address) {
         }
         // A match moves up from where it was; a new address pushes the
         // oldest entry out.
-        const int from = found >= 0 ? found : 10;
+        const int from = found >= 0 ? found : HistoryCount - 1;
         for (int j = from; j >= 1; --j)
             IpHistory[j] = IpHistory[j - 1];
         IpHistory[0] = address;
@@ -400,58 +448,32 @@ void AddIpToHistory(const QString& address) {
 }
 
 void LoadIpHistory() {
-    QFile file(QString::fromLatin1(HistoryFileName));
-    if (!file.open(QIODevice::ReadOnly))
+    LineReader file;
+    if (!file.open(HistoryFileName))
         return;
-    const QString text = QString::fromLatin1(file.readAll());
-    file.close();
-
-    // Lines end at CR LF, CR or LF; a last line without an end still counts.
-    QStringList lines;
-    QString current;
-    bool pending = false;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines << current;
-            current.clear();
-            pending = false;
-            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else {
-            current += c;
-            pending = true;
-        }
-    }
-    if (pending)
-        lines << current;
-
-    for (int i = 0; i <= 10; ++i) {
-        if (i >= lines.size())
+    for (int i = 0; i < HistoryCount; ++i) {
+        if (file.atEnd())
             return; // short file: what was read stays, the list is not refilled
-        IpHistory[i] = lines.at(i);
+        IpHistory[i] = file.readLine();
     }
     Registry::get<Main>().FillHistoryList();
 }
 
 void SaveIpHistory() {
-    QFile file(QString::fromLatin1(HistoryFileName));
+    QFile file(HistoryFileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     QByteArray bytes;
-    for (int i = 0; i <= 10; ++i)
-        bytes += IpHistory[i].toLatin1() + "\r\n";
+    for (const QString& entry : IpHistory)
+        bytes += entry.toLatin1() + "\r\n";
     file.write(bytes);
     file.close();
 }
 
 void ShowConnecting() {
     ConnectState = 1;
-    if (MDIMain* frame = Frame()) {
-        frame->SetPanel(1, QStringLiteral("Connecting to ") + IpAddress);
-        frame->SetPanel(2, QStringLiteral("Getting Status"));
-    }
+    SetPanelText(1, QStringLiteral("Connecting to ") + IpAddress);
+    SetPanelText(2, QStringLiteral("Getting Status"));
     Main& main = Registry::get<Main>();
     main.lstIpHistory->setEnabled(false);
     main.Command1->setText(QStringLiteral("Cancel"));

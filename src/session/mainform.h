@@ -40,6 +40,9 @@ public:
     QTimer* tmrStatus = nullptr;
     QTimer* tmrResponse = nullptr;
 
+    // Starts connecting to an address as typed ("host" or "host:port"); the
+    // connect or the error event follows.
+    void ConnectToUnit(const QString& address);
     // Writes a command to the unit when the connection stands; otherwise the
     // command is dropped.
     void SendText(const QString& text);
@@ -78,7 +81,13 @@ private:
     void DispatchLines(const QStringList& lines);
     void DetachSocket();
     void Layout();
+    // A second descriptor of the connected socket, so that a reset can be
+    // told from an orderly close after Qt has closed its own.
+    void KeepConnection();
+    void ForgetConnection();
+    bool ConnectionWasReset() const;
 
+    int keptDescriptor_ = -1;
     bool closingByUs_ = false;
     int queuedArrivals_ = 0;
     bool wasConnected_ = false;

@@ -1,16 +1,14 @@
 #include "session/send.h"
 
-#include "config/qelconfig.h"
 #include "core/numbers.h"
 #include "core/registry.h"
-#include "replies/host.h"
-#include "replies/log.h"
+#include "session/effects.h"
+#include "session/log.h"
 #include "session/mainform.h"
 #include "session/state.h"
 
 #include <QEventLoop>
 #include <QPointer>
-#include <QPushButton>
 #include <QTimer>
 
 #include <cmath>
@@ -21,12 +19,6 @@ double PauseScale = 1.0;
 
 namespace {
 
-void SetConfigButtons(bool enabled) {
-    QelConfig& config = Registry::get<QelConfig>();
-    config.cmdApply->setEnabled(enabled);
-    config.cmdOk->setEnabled(enabled);
-}
-
 void SendListRequest(qint16 index) {
     SendToQel(QStringLiteral("List ") + TrimBlanks(ListLetters.mid(index - 1, 1)) +
               QStringLiteral("\r"));
@@ -36,7 +28,7 @@ void SendListRequest(qint16 index) {
 
 void SendToQel(const QString& text) {
     if (LogOutgoing)
-        WriteLog(0, text);
+        WriteLog(LogLine, text);
     // Without the connection window there is no connection: the command is
     // dropped, as it is while the socket is not connected.
     if (Main* main = Registry::peek<Main>())
@@ -49,8 +41,12 @@ void SendList(const QString& letters, bool start) {
             return;
         ListLetters = letters;
         ListIndex = 1;
-        SetConfigButtons(false);
-        Registry::get<Main>().tmrResponse->start();
+        EnableConfigButtons(false);
+        // A list started while another runs keeps the running time-out:
+        // only an advance gives a request a fresh five seconds.
+        QTimer* timer = Registry::get<Main>().tmrResponse;
+        if (!timer->isActive())
+            timer->start();
         SendListRequest(ListIndex);
         ListIndex = 2;
         return;
@@ -61,7 +57,7 @@ void SendList(const QString& letters, bool start) {
             main->tmrResponse->stop();
         if (SavePending)
             SaveAndReboot();
-        SetConfigButtons(true);
+        EnableConfigButtons(true);
         return;
     }
     // A full response time runs from this request.

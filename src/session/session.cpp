@@ -1,11 +1,9 @@
 #include "session/session.h"
 
-#include "bargraph/bar.h"
 #include "core/numbers.h"
 #include "core/registry.h"
-#include "mainwin/mdimain.h"
-#include "replies/settings.h"
 #include "session/connection.h"
+#include "session/effects.h"
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/state.h"
@@ -22,8 +20,7 @@ namespace Global {
 void StartSession() {
     InitUnitNames();
     ConnectState = 2;
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        frame->MenusConnected();
+    SetMenus(MenuState::Connected);
     AddIpToHistory(IpAddress);
     Main& main = Registry::get<Main>();
     main.Command1->setText(QStringLiteral("Disconnect"));
@@ -35,19 +32,14 @@ void StartSession() {
     // The poll interval is whole seconds as text; no leading number is 0.
     const double ms = std::round(LeadingNumber(StatusPollInterval) * 1000.0);
     main.tmrStatus->setInterval(static_cast<int>(std::clamp(ms, 0.0, 2147483647.0)));
-    if (StatusPollAlways) {
-        // A poll period of 0 never fires, so the timer is not run at all.
-        if (main.tmrStatus->interval() > 0)
-            main.tmrStatus->start();
-    } else if (MDIMain* frame = Registry::peek<MDIMain>()) {
-        frame->SetPanel(2, QStringLiteral("Status Off"));
-    }
+    if (StatusPollAlways)
+        StartStatusPoll();
+    else
+        SetPanelText(2, QStringLiteral("Status Off"));
 }
 
 void EndSession() {
-    MDIMain* frame = Registry::peek<MDIMain>();
-    if (frame)
-        frame->MenusDisconnected();
+    SetMenus(MenuState::Disconnected);
     // The connection window may not be loaded yet (the frame's start-up) or
     // be gone already (shut-down); a new one starts in this state anyway.
     Main* main = Registry::peek<Main>();
@@ -56,10 +48,8 @@ void EndSession() {
         main->CloseSocket();
     }
     ConnectState = 0;
-    if (frame) {
-        frame->SetPanel(1, QStringLiteral("No connection"));
-        frame->SetPanel(2, QString());
-    }
+    SetPanelText(1, QStringLiteral("No connection"));
+    SetPanelText(2, QString());
     if (main) {
         main->lstIpHistory->setEnabled(true);
         main->Command1->setText(QStringLiteral("Connect"));
@@ -67,14 +57,29 @@ void EndSession() {
 }
 
 void SetScanMenus() {
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        frame->MenusScanning();
-    Registry::get<Bar>().ResetLables();
+    SetMenus(MenuState::Scanning);
+    ResetLables();
 }
 
 void SetIdleMenus() {
-    if (MDIMain* frame = Registry::peek<MDIMain>())
-        frame->MenusIdle();
+    SetMenus(MenuState::Idle);
+}
+
+void StartStatusPoll() {
+    // A poll period of 0 never fires, so the timer is not run at all.
+    QTimer* poll = Registry::get<Main>().tmrStatus;
+    if (!poll->isActive() && poll->interval() > 0)
+        poll->start();
+}
+
+void RestoreStatusPoll() {
+    if (!StatusPollAlways) {
+        Registry::get<Main>().tmrStatus->stop();
+        SetPanelText(2, QStringLiteral("Status Off"));
+    } else if (ConnectState == 2) {
+        SetPanelText(2, QStringLiteral("Getting Status"));
+        StartStatusPoll();
+    }
 }
 
 } // namespace Global

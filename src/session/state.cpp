@@ -1,12 +1,12 @@
 #include "session/state.h"
 
-#include <QFile>
+#include "session/log.h"
 
 namespace Global {
 
 QString IpAddress;
 qint16 ConnectState = 0;
-QString IpHistory[12];
+QString IpHistory[HistoryCount];
 QString ListLetters;
 qint16 ListIndex = 0;
 bool SavePending = false;
@@ -28,7 +28,6 @@ QString HssFileText;
 bool LogFileOpen = false;
 QString LogFileName;
 bool LogIsCsv = false;
-QFile* LogFile = nullptr;
 
 QString UploadFileName;
 bool UploadActive = false;
@@ -39,8 +38,8 @@ QString UnitScan;
 QString CvtUnit;
 QString PMaxL;
 QString PMaxH;
-QString ChannelMaxSetting[17];
-QString ChannelRange[17];
+QString ChannelMaxSetting[ChannelCount];
+QString ChannelRange[ChannelCount];
 float FramesPerScan = 0;
 float FrameInterval = 0;
 bool ExtTrigger = false;
@@ -49,9 +48,9 @@ QString BarFormat;
 bool ModuleModel = false;
 bool PerChannelMax = false;
 
-BarRect BarGeom[17];
-float ChannelFullScale[17];
-QString ScaleText[17];
+BarRect BarGeom[ChannelCount];
+float ChannelFullScale[ChannelCount];
+QString ScaleText[ChannelCount];
 
 void Reset() {
     IpAddress.clear();
@@ -72,11 +71,7 @@ void Reset() {
     HssEnabled = false;
     HssFileText.clear();
 
-    if (LogFile) {
-        LogFile->close();
-        delete LogFile;
-        LogFile = nullptr;
-    }
+    CloseLogWriter();
     LogFileOpen = false;
     LogFileName.clear();
     LogIsCsv = false;
@@ -91,7 +86,7 @@ void Reset() {
     CvtUnit.clear();
     PMaxL.clear();
     PMaxH.clear();
-    for (int i = 0; i < 17; ++i) {
+    for (int i = 0; i < ChannelCount; ++i) {
         ChannelMaxSetting[i].clear();
         ChannelRange[i].clear();
         BarGeom[i] = BarRect();

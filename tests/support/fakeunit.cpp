@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QtTest>
 
+#include <sys/socket.h>
+
 FakeUnit::FakeUnit(QObject* parent) : QObject(parent) {
     server_.listen(QHostAddress::LocalHost, 0);
     connect(&server_, &QTcpServer::newConnection, this, [this] {
@@ -74,6 +76,14 @@ void FakeUnit::sendLines(const QStringList& lines) {
 void FakeUnit::closeClient() {
     if (client_)
         client_->disconnectFromHost();
+}
+
+void FakeUnit::resetClient() {
+    if (!client_)
+        return;
+    const linger now{1, 0};
+    ::setsockopt(int(client_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    client_->abort();
 }
 
 bool FakeUnit::isConnected() const {

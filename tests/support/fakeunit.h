@@ -37,7 +37,10 @@ public:
     void sendRaw(const QByteArray& bytes);
     // Sends lines, each followed by CR LF, in one write.
     void sendLines(const QStringList& lines);
+    // Closes the connection in order, or resets it (linger 0: the client
+    // sees a TCP reset, as when a unit loses power).
     void closeClient();
+    void resetClient();
 
     bool isConnected() const;
     // Waits (processing events) until the received bytes contain text.

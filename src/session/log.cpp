@@ -1,0 +1,120 @@
+#include "session/log.h"
+
+#include "core/numbers.h"
+#include "session/effects.h"
+#include "session/state.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace Global {
+
+namespace {
+
+constexpr qsizetype FlushBytes = 64 * 1024;
+constexpr int FlushMs = 250;
+
+QFile* file = nullptr;
+QByteArray buffer;
+qsizetype completeUpTo = 0; // the buffer's bytes up to the end of its last whole line
+
+QTimer& flushTimer() {
+    static QTimer* timer = [] {
+        auto* t = new QTimer(QCoreApplication::instance());
+        t->setSingleShot(true);
+        t->setInterval(FlushMs);
+        QObject::connect(t, &QTimer::timeout, [] { FlushLog(); });
+        return t;
+    }();
+    return *timer;
+}
+
+void Failed(const QString& reason) {
+    // Closed before the operator is told, so that nothing more is written
+    // while the message is open.
+    buffer.clear();
+    completeUpTo = 0;
+    delete file;
+    file = nullptr;
+    LogFileOpen = false;
+    LogFileFailed(reason);
+}
+
+} // namespace
+
+void FlushLog() {
+    if (!file || completeUpTo == 0)
+        return;
+    const qint64 written = file->write(buffer.constData(), completeUpTo);
+    if (written != completeUpTo) {
+        Failed(file->errorString());
+        return;
+    }
+    buffer.remove(0, completeUpTo);
+    completeUpTo = 0;
+}
+
+void WriteLog(qint16 kind, const QString& text) {
+    if (!LogFileOpen || !file)
+        return;
+    switch (kind) {
+    case LogLine: {
+        const qsizetype at = buffer.size();
+        buffer += text.toLatin1();
+        if (LogIsCsv)
+            std::replace(buffer.begin() + at, buffer.end(), ' ', ',');
+        buffer += "\r\n";
+        break;
+    }
+    case LogField:
+        buffer += TrimBlanks(text).toLatin1();
+        buffer += ',';
+        return; // the line goes on
+    case LogRowEnd:
+        buffer += text.toLatin1();
+        buffer += "\r\n";
+        break;
+    default:
+        return;
+    }
+    completeUpTo = buffer.size();
+    if (completeUpTo >= FlushBytes)
+        FlushLog();
+    else if (!flushTimer().isActive())
+        flushTimer().start();
+}
+
+bool OpenLogWriter(const QString& path, QString* reason) {
+    // Unbuffered: the writer keeps its own buffer, and a write error then
+    // shows at once.
+    auto* next = new QFile(path);
+    if (!next->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        if (reason)
+            *reason = next->errorString();
+        delete next;
+        return false;
+    }
+    CloseLogWriter();
+    file = next;
+    return true;
+}
+
+void CloseLogWriter() {
+    if (!file)
+        return;
+    // A row still open when the log closes is kept as far as it went.
+    completeUpTo = buffer.size();
+    FlushLog();
+    if (file) {
+        file->close();
+        delete file;
+        file = nullptr;
+    }
+    buffer.clear();
+    completeUpTo = 0;
+}
+
+} // namespace Global

@@ -1,0 +1,11 @@
+// The sensor profile windows' share of the reply dispatcher.
+
+#include "replies/effects.h"
+
+namespace Global {
+
+void OfferToProfileWindows(const QString&) {
+    // No sensor profile window yet.
+}
+
+} // namespace Global
