@@ -8,6 +8,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ProgramName());
     QApplication::setApplicationVersion(ProgramVersion());
+    // Lets the desktop match the windows with the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVIK_APP_ID));
     // The frame window runs its start-up order when it is created; closing
     // it (Exit or the window frame) runs the shut-down order and ends the
     // program.

@@ -73,7 +73,9 @@ Bar::Bar() {
 Bar::~Bar() = default;
 
 QSize Bar::sizeHint() const {
-    return QSize(640, 560);
+    // Wide enough that the legend's "-100%" and a range label's "-103.42"
+    // fit their boxes at the rule's own font size.
+    return QSize(960, 440);
 }
 
 void Bar::onLoad() {

@@ -168,6 +168,7 @@ Main::Main() {
     tmrResponse = new QTimer(this);
     tmrResponse->setObjectName(QStringLiteral("tmrResponse"));
     tmrResponse->setInterval(5000);
+    tmrResponse->setTimerType(Qt::PreciseTimer); // five seconds, not up to 5 % more or less
 
     connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
     connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
