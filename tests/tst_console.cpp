@@ -133,8 +133,7 @@ private slots:
         const QString lines = "SET PERIOD 500|STATUS: READY|ERROR: 12 Bad command|FRAME 0 1|"
                               "0 1.25 22.5|set period 5| STATUS: READY|unknown|Status->READY";
         unit->sendLines(lines.split('|'));
-        const QString expected =
-            QString(lines).remove(14, 14).replace('|', "\r\n") + "\r\n";
+        const QString expected = QString(lines).remove(14, 14).replace('|', "\r\n") + "\r\n";
         QTRY_COMPARE(c.ResultText(), expected);
         QTRY_COMPARE(c.txtResult->toPlainText(), Shown(expected)); // by itself, in time
         // Clear Results empties the box at once while lines keep coming.

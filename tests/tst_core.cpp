@@ -1,7 +1,6 @@
 // The program's rules for text and numbers (reading, rounding, the number
 // formats, blanks and tokens, file filters, unit addresses, arrivals cut into
-// lines, the rate arithmetic), the window registry and the program's notion
-// of a window becoming active.
+// lines, the rate arithmetic) and its notion of a window becoming active.
 
 #include "core/activation.h"
 #include "core/form.h"
@@ -14,20 +13,15 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPointer>
 #include <QtTest>
 
-// A window that counts what happens to it, and another one.
+// Windows that count their activations.
 class Counted : public Form {
     Q_OBJECT
 public:
-    static inline int created = 0, loads = 0, unloads = 0;
     int activations = 0;
-    Counted() { ++created; }
 
 protected:
-    void onLoad() override { ++loads; }
-    void onUnload() override { ++unloads; }
     void onActivate() override { ++activations; }
 };
 
@@ -79,12 +73,10 @@ QString Apply(const QString& rule, const QString& in) {
 class TestCore : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
+    void cleanup() {
         Registry::unloadAll();
         Activation::reset();
-        Counted::created = Counted::loads = Counted::unloads = 0;
     }
-    void cleanup() { init(); }
 
     void rulesGiveTheirResults_data() {
         QTest::addColumn<QString>("rule");
@@ -145,33 +137,6 @@ private slots:
         QFETCH(QString, in);
         QFETCH(QString, out);
         QCOMPARE(Apply(rule, in), out);
-    }
-
-    void windowsExistOnceFromFirstUseUntilUnloaded() {
-        Registry::unload<Counted>(); // nothing loaded: nothing happens
-        QVERIFY(!Registry::peek<Counted>());
-        QPointer<Counted> first = &Registry::get<Counted>();
-        QVERIFY(!first->isVisible());
-        QCOMPARE(&Registry::get<Counted>(), first.data());
-        first->showForm();
-        QVERIFY(Registry::isShown<Counted>());
-        first->hideForm();
-        QVERIFY(!Registry::isShown<Counted>() && Registry::peek<Counted>() == first);
-        Registry::unload<Counted>();
-        QVERIFY(!Registry::peek<Counted>()); // forgotten at once, destroyed soon after
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(first.isNull());
-        Counted& second = Registry::get<Counted>();
-        second.showForm();
-        QVERIFY(second.close()); // through its window frame
-        QVERIFY(!Registry::peek<Counted>());
-        QCOMPARE(QList<int>({Counted::created, Counted::loads, Counted::unloads}),
-                 QList<int>({2, 2, 2}));
-        QPointer<Counted> a = &Registry::get<Counted>();
-        QPointer<Other> b = &Registry::get<Other>();
-        QCOMPARE(Registry::windows().size(), 2);
-        Registry::unloadAll();
-        QVERIFY(a.isNull() && b.isNull() && Registry::windows().isEmpty());
     }
 
     void onlyArrivingFromAnotherProgramWindowIsAnActivation() {

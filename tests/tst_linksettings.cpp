@@ -122,28 +122,6 @@ private slots:
         QCOMPARE(Shown(), running.left(running.lastIndexOf(' ')));
     }
 
-    void boxesTakeOnlyTheDigitsTheirMasksAllow() {
-        fx->startProgram();
-        LinkConfig& d = Dialog();
-        // The interval box takes one digit, the dwell box up to three.
-        for (QLineEdit* box : {d.medStatusPollInterval, d.medUploadDwell}) {
-            box->clear();
-            box->setCursorPosition(0);
-        }
-        QTest::keyClicks(d.medStatusPollInterval, QStringLiteral("x73"));
-        QTest::keyClicks(d.medUploadDwell, QStringLiteral("5"));
-        QCOMPARE(d.medUploadDwell->displayText(), QStringLiteral("5__")); // prompt character "_"
-        QTest::keyClicks(d.medUploadDwell, QStringLiteral("a-9.99"));
-        d.cmdOk->click();
-        QCOMPARE(Global::StatusPollInterval + ' ' + Global::UploadDwell, QStringLiteral("7 599"));
-        // An empty interval box gives an empty interval, stored as such.
-        d.medStatusPollInterval->clear();
-        QCOMPARE(d.medStatusPollInterval->displayText(), QStringLiteral("_"));
-        d.cmdOk->click();
-        Frame().mnuExit->trigger();
-        QCOMPARE(Global::StatusPollInterval + stored("StatusPollInterval"), QString());
-    }
-
     void activationShowsTheRunningValuesAndCloseSetsThePoll_data() {
         QTest::addColumn<bool>("connected");
         QTest::addColumn<bool>("pollOff");

@@ -3,7 +3,6 @@
 // lines, refused and ended connections, the address history, and the host
 // check with the save-and-reboot sequence it leads to.
 
-#include "core/twips.h"
 #include "program.h"
 
 #include <QElapsedTimer>
@@ -218,35 +217,19 @@ private slots:
         QVERIFY(IsIdle() && unit.received().isEmpty() && fx->prompt->shown.isEmpty());
     }
 
-    void layoutStretchesControlsToTheWindowWithAMargin() {
-        Main& main = Window();
-        main.resize(700, 500); // 10500 x 7500 twips
-        QCOMPARE(main.Image1->width(), TwipsToPixels(10500 - 1440 - 200));
-        QCOMPARE(main.lstIpHistory->height(), TwipsToPixels(7500 - 3120 - 200));
-        QCOMPARE(main.Image2->height(), TwipsToPixels(7500 - 240 - 200));
-        QCOMPARE(main.txtIpAdd->width(), 2775 / 15); // not stretched
-        // Heights are only set while the result is above 100 twips.
-        main.resize(700, 226); // 3390 twips
-        QCOMPARE(main.lstIpHistory->height(), TwipsToPixels(7500 - 3120 - 200));
-        QCOMPARE(main.Image2->height(), TwipsToPixels(3390 - 240 - 200));
-    }
-
     void addressesMoveToTheTopOfTheHistoryAndTheOldestDropsOut() {
-        QStringList start;
+        QStringList expected;
         for (int i = 0; i <= 10; ++i)
-            start << (Global::IpHistory[i] = QStringLiteral("10.0.0.%1").arg(i));
-        Global::AddIpToHistory(QStringLiteral("10.0.0.0"));
-        QCOMPARE(Listed(), start);
-        Global::AddIpToHistory(QStringLiteral("10.0.0.5"));
-        start.move(5, 0);
-        QCOMPARE(Listed(), start);
-        Global::AddIpToHistory(QStringLiteral("qel-new"));
-        QCOMPARE(Listed(), QStringList{"qel-new"} + start.mid(0, 10)); // the oldest dropped
+            expected << (Global::IpHistory[i] = QStringLiteral("10.0.0.%1").arg(i));
+        for (const char* address : {"10.0.0.0", "10.0.0.5", "qel-new"})
+            Global::AddIpToHistory(QLatin1String(address));
+        expected.move(5, 0);
+        QCOMPARE(Listed(), QStringList{"qel-new"} + expected.mid(0, 10)); // the oldest dropped
         // Empty entries are not listed; matching is exact.
         Global::IpHistory[3].clear();
         Global::AddIpToHistory(QStringLiteral("QEL-NEW"));
         QCOMPARE(Listed().size(), 10);
-        QCOMPARE(Listed().first(), QStringLiteral("QEL-NEW"));
+        QCOMPARE(Listed().mid(0, 2), QStringList({"QEL-NEW", "qel-new"}));
         // Clicking an entry only fills the address box.
         QListWidget* list = Window().lstIpHistory;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},

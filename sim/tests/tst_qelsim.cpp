@@ -78,27 +78,28 @@ class TestQelsim : public QObject {
 
 private slots:
     void optionsReachTheSettings() {
-        SimOptions o;
-        QString text;
-        const QStringList arguments =
-            QStringLiteral("qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
-                           "--record in.txt --record-output out.txt --reboot-seconds 1.5 "
-                           "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
-                           "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next")
-                .split(QLatin1Char(' '));
-        QCOMPARE(parseOptions(arguments, &o, &text), ParseResult::Run);
-        QVERIFY(o.port == 2323 && o.bind == QHostAddress(QHostAddress::LocalHost));
-        QCOMPARE(o.model.code, QStringLiteral("QM1600PC"));
-        QVERIFY(o.model.moduleStyle && o.model.perChannelRanges);
-        QCOMPARE(o.recordFile + o.recordOutputFile, QStringLiteral("in.txtout.txt"));
-        QVERIFY(o.seed == 99 && o.rebootMs == 1500 && o.calibrateMs == 40 && o.maxRate);
-        QVERIFY(o.silentAfter == 3 && o.closeAfterFrames == 7 && o.slowMs == 250 &&
-                o.refuseNext == 1);
-        QVERIFY(o.split == SplitMode::Fixed && o.splitBytes == 9 && o.splitDelayMs == 4);
-        SimOptions d;
-        QCOMPARE(parseOptions({"qelsim"}, &d, &text), ParseResult::Run);
-        QVERIFY(d.bind == QHostAddress(QHostAddress::AnyIPv4) && d.model.code == "Q1600");
-        QVERIFY(d.port == 23 && d.silentAfter == -1 && d.split == SplitMode::None);
+        // Each setting in the order of the options, as text.
+        const auto settings = [](const QString& arguments) {
+            SimOptions o;
+            QString text;
+            if (parseOptions(arguments.split(' '), &o, &text) != ParseResult::Run)
+                return text;
+            return QStringList({QString::number(o.port), o.bind.toString(), o.model.code,
+                                QString::number(o.model.moduleStyle + 2 * o.model.perChannelRanges),
+                                QString::number(o.seed), o.recordFile, o.recordOutputFile,
+                                QString::number(o.rebootMs), QString::number(o.calibrateMs),
+                                QString::number(o.maxRate), QString::number(o.silentAfter),
+                                QString::number(o.closeAfterFrames), QString::number(int(o.split)),
+                                QString::number(o.splitBytes), QString::number(o.splitDelayMs),
+                                QString::number(o.slowMs), QString::number(o.refuseNext)})
+                .join(' ');
+        };
+        QCOMPARE(settings("qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
+                          "--record in.txt --record-output out.txt --reboot-seconds 1.5 "
+                          "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
+                          "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next"),
+                 "2323 127.0.0.1 QM1600PC 3 99 in.txt out.txt 1500 40 1 3 7 1 9 4 250 1");
+        QCOMPARE(settings("qelsim"), "23 0.0.0.0 Q1600 0 1   20000 300 0 -1 -1 0 0 2 0 0");
     }
 
     void badOptionsGiveAClearMessageAndFail_data() {

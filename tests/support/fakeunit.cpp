@@ -84,7 +84,7 @@ QStringList FakeUnit::standardList(char group, const QString& model) {
     else if (group == 'C')
         lines = {"PMAXL 15", "PMAXH 15", "PMINL -15", "PMINH -15", "NEGPTSL 0", "NEGPTSH 0"};
     else if (group == 'S')
-        lines = {"PERIOD 500", "AVG 8",    "FPS 100",          "XSCANTRIG 0", "EU 1",
+        lines = {"PERIOD 500", "AVG 8",   "FPS 100",      "XSCANTRIG 0", "EU 1",
                  "ZC 1",       "QPKTS 0", "UNITSCAN PSI", "CVTUNIT 1.0", "PAGE 0"};
     for (int c = 0; group == 'H' && c < 16; ++c)
         lines << QStringLiteral("MAX%1 15").arg(c);

@@ -28,13 +28,8 @@ bool ScriptedPrompt::askYesNo(const QString& text, const QString& title) {
     return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
 }
 
-QString ScriptedPrompt::openFile(const QString& filter, bool) {
-    shown.append({QStringLiteral("open"), QString(), filter});
-    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
-}
-
-QString ScriptedPrompt::saveFile(const QString& filter) {
-    shown.append({QStringLiteral("save"), QString(), filter});
+QString ScriptedPrompt::file(const char* kind, const QString& filter) {
+    shown.append({QLatin1String(kind), QString(), filter});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -70,10 +65,6 @@ ProgramFixture::~ProgramFixture() {
 
 void ProgramFixture::startProgram() {
     Registry::get<MDIMain>().show();
-}
-
-QString ProgramFixture::settingsFile() const {
-    return dir_.path() + QStringLiteral("/config/OrvikXp.ini");
 }
 
 QString ProgramFixture::openLog(const QString& name) {

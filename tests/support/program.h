@@ -25,22 +25,9 @@
 #include "session/session.h"
 #include "session/state.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTcpSocket>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 using Global::PanelText;
 
