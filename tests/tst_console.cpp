@@ -163,7 +163,8 @@ private slots:
             unit->sendLines(lines);
             for (const QString& line : lines)
                 expected = ConsoleEchoText(expected, line);
-            QVERIFY(QTest::qWaitFor([&] { return c.ResultText().size() == expected.size(); }));
+            const QString last = lines.last() + QLatin1String("\r\n");
+            QVERIFY(QTest::qWaitFor([&] { return c.ResultText().endsWith(last); }));
         }
         QCOMPARE(c.ResultText(), expected);
         QVERIFY(expected.size() >= Commands::ResultLimit && expected.size() < 32200);
