@@ -37,9 +37,8 @@ const QString TwoErrors =
 
 } // namespace
 
-class TestConsole : public QObject {
+class TestConsole : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<ProgramFixture> fx;
     std::unique_ptr<FakeUnit> unit;
 
     Commands& console() { return Registry::get<Commands>(); }
@@ -60,14 +59,13 @@ class TestConsole : public QObject {
 
 private slots:
     void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
+        ProgramTest::init();
         unit = std::make_unique<FakeUnit>();
         unit->answer(QStringLiteral("ERROR"), TwoErrors.trimmed().split(QStringLiteral("\r\n")));
         QVERIFY(ConnectAndSettle(*unit));
     }
     void cleanup() {
-        fx.reset();
+        ProgramTest::cleanup();
         unit.reset();
     }
 

@@ -14,16 +14,10 @@ bool Usable(QAction* item) {
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<ProgramFixture> fx;
 
 private slots:
-    void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
-    }
-    void cleanup() { fx.reset(); }
 
     void firstStartShowsTheConnectionWindowWithOnlyFileConnectAndHelpUsable() {
         MDIMain& f = Frame();

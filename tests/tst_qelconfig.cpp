@@ -32,16 +32,10 @@ const QStringList BothLists = {"List S", "List C"};
 
 } // namespace
 
-class TestQelConfig : public QObject {
+class TestQelConfig : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<ProgramFixture> fx;
 
 private slots:
-    void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
-    }
-    void cleanup() { fx.reset(); }
 
     void calibrationPageWarnsOnEveryVisit() {
         QTabWidget* pages = Dialog().SSTab2;

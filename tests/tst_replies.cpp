@@ -23,14 +23,12 @@ const QByteArray Pressures = "1.1,1.2,1.3,1.4,1.5,1.6,1.7,1.8,1.9,2.0,2.1,2.2,2.
 
 } // namespace
 
-class TestReplies : public QObject {
+class TestReplies : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<ProgramFixture> fx;
 
 private slots:
     void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
+        ProgramTest::init();
         Frame().MenusConnected();
         Frame().mnuBarGraphOpen->trigger();
         QTRY_VERIFY(Registry::get<Bar>().isVisible());
@@ -44,7 +42,6 @@ private slots:
         Global::IpAddress = QStringLiteral("10.0.0.7");
         Global::SetPanelText(2, QStringLiteral("(kept)"));
     }
-    void cleanup() { fx.reset(); }
 
     void linesShowWhereTheyBelong_data() {
         QTest::addColumn<QString>("look"); // what the test reads afterwards

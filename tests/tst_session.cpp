@@ -32,18 +32,13 @@ QStringList Listed() {
 
 } // namespace
 
-class TestSession : public QObject {
+class TestSession : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<ProgramFixture> fx;
 
 private slots:
-    void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
-    }
     void cleanup() {
         Global::PauseScale = 1.0;
-        fx.reset();
+        ProgramTest::cleanup();
     }
 
     void sessionStartSendsFormatCommandsAndFirstListThenPolls() {

@@ -50,3 +50,17 @@ public:
 private:
     std::function<void(QEvent*)> f_;
 };
+
+// A test class each of whose tests runs a freshly started program.
+class ProgramTest : public QObject {
+    Q_OBJECT
+protected:
+    std::unique_ptr<ProgramFixture> fx;
+
+protected slots:
+    void init() {
+        fx = std::make_unique<ProgramFixture>();
+        fx->startProgram();
+    }
+    void cleanup() { fx.reset(); }
+};
