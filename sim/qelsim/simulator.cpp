@@ -300,9 +300,12 @@ void Simulator::reboot() {
     calibrateTimer_.stop();
     unit_.reboot();
     rebooting_ = true;
+    // The port closes before the client's connection does: a client that
+    // tries again the moment it sees its connection close is refused, not
+    // accepted and then reset.
+    server_.close();
     if (link_)
         link_->closeWhenSent();
-    server_.close();
     rebootTimer_.start(options_.rebootMs);
 }
 
