@@ -1,5 +1,6 @@
 #include "zomra/receiver.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -59,9 +60,11 @@ bool UdpReceiver::bind(quint16 port, QString* error) {
                      .arg(port)
                      .arg(QString::fromLocal8Bit(std::strerror(code)));
         if (code == EACCES)
-            *error += QStringLiteral(
-                ". Ports below 1024 need a privilege: run the capture as root, or allow this "
-                "program once with 'sudo setcap cap_net_bind_service=+ep' followed by its path");
+            *error +=
+                QStringLiteral(". Ports below 1024 need a privilege: run the capture as root, "
+                               "or allow this program once with 'sudo setcap "
+                               "cap_net_bind_service=+ep %1'")
+                    .arg(QCoreApplication::applicationFilePath());
         else if (code == EADDRINUSE)
             *error += QStringLiteral(". Another program (another capture?) is receiving on it");
         ::close(fd_);
