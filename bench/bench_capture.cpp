@@ -198,8 +198,8 @@ int main(int argc, char** argv) {
             break;
     }
     if (best > 0)
-        std::printf("highest rate with 0 lost:      %.0f frames/s received (%s)\n", best,
-                    qPrintable(bestRun.chopped(1)));
+        std::printf("highest rate with 0 lost:      %.0f frames/s received, in the run \"%s\"\n",
+                    best, qPrintable(bestRun.chopped(1)));
     else
         std::printf("highest rate with 0 lost:      none\n");
     return 0;
