@@ -54,7 +54,9 @@ for program in "${programs[@]}"; do
     [ "$program" = qelsim ] || help="$("$root/usr/libexec/orvik3/$program" --help)" ||
         fail "the installed $program --help failed"
     for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-        zcat "$page" | sed 's/\\-/-/g' | grep -q -- "$option" || fail "$page lacks $option"
+        # grep reads to the end: with pipefail, grep -q stopping early would
+        # make a longer page's sed fail on a closed pipe.
+        zcat "$page" | sed 's/\\-/-/g' | grep -- "$option" >/dev/null || fail "$page lacks $option"
     done
 done
 zcat "$share/man/man1/orvik3.1.gz" | grep -q '^\.TH ORVIK3 1' || fail "no orvik3 man page"
