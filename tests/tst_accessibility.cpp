@@ -11,11 +11,14 @@
 #include "fixture.h"
 #include "mainwin/about.h"
 #include "mainwin/mdimain.h"
+#include "mainwin/upload.h"
 #include "replies/timeout.h"
 #include "session/effects.h"
 #include "session/linkconfig.h"
 #include "session/mainform.h"
 #include "session/state.h"
+#include "spf/createspf.h"
+#include "spf/uploadspf.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -91,7 +94,10 @@ void TestAccessibility::everyControlOfEveryWindowIsNamedFromItsLabel() {
                                      &Registry::get<Error>(),
                                      &Registry::get<MasterList>(),
                                      &Registry::get<About>(),
-                                     &Registry::get<Timeout>()};
+                                     &Registry::get<Timeout>(),
+                                     &Registry::get<Upload>(),
+                                     &Registry::get<CreateSPF>(),
+                                     &Registry::get<UploadSPF>()};
     for (QWidget* w : windows)
         CollectUnnamed(QAccessible::queryAccessibleInterface(w), unnamed);
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char(' '))));

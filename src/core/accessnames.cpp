@@ -47,8 +47,13 @@ QString Spoken(const QString& text) {
     return out.simplified();
 }
 
+// A label that says something: not a picture, not a box filled in later.
+QLabel* Saying(QLabel* label) {
+    return label && !label->isHidden() && !Spoken(label->text()).isEmpty() ? label : nullptr;
+}
+
 QLabel* LabelOf(QLayoutItem* item) {
-    return item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+    return item ? Saying(qobject_cast<QLabel*>(item->widget())) : nullptr;
 }
 
 // The layout that holds w itself, searched from its parent's layout down.
@@ -80,9 +85,12 @@ void FromLayout(QLayout* layout, const QWidget* w, Labels& found) {
             found.heading = LabelOf(grid->itemAtPosition(0, col));
     } else if (auto* box = qobject_cast<QBoxLayout*>(layout)) {
         // The control just before it (left of it in a row, above it in a
-        // column), stretches and spacing skipped.
+        // column); stretches, spacing and labels without text skipped.
         for (int i = box->indexOf(w) - 1; i >= 0 && !found.label; --i) {
-            if (QLayoutItem* item = box->itemAt(i); item->widget() || item->layout()) {
+            QLayoutItem* item = box->itemAt(i);
+            if (qobject_cast<QLabel*>(item->widget()) && !LabelOf(item))
+                continue;
+            if (item->widget() || item->layout()) {
                 found.label = LabelOf(item);
                 break;
             }
@@ -99,8 +107,8 @@ QLabel* BesideByPosition(const QWidget* w) {
     int leftGap = INT_MAX;
     int aboveGap = INT_MAX;
     for (QObject* o : w->parentWidget()->children()) {
-        auto* label = qobject_cast<QLabel*>(o);
-        if (!label || label->isHidden() || Spoken(label->text()).isEmpty())
+        QLabel* label = Saying(qobject_cast<QLabel*>(o));
+        if (!label)
             continue;
         const QRect l = label->geometry();
         const bool sameLine = l.top() < r.top() + r.height() && l.top() + l.height() > r.top();

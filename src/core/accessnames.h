@@ -12,7 +12,8 @@
 //   4. else, when it is the only such control of the window without a
 //      label, the window's caption.
 //
-// In a grid whose top row holds labels, the heading of the control's column
+// Labels without text (pictures, a file name not filled in yet) are passed
+// over. In a grid whose top row holds labels, the heading of the control's column
 // is added: "Max Pressure, High Bank". A control that already has a name
 // keeps it. Form::load runs this for every window once its controls exist.
 
