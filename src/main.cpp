@@ -1,5 +1,6 @@
 #include "core/program.h"
 #include "core/registry.h"
+#include "core/steps.h"
 #include "mainwin/mdimain.h"
 
 #include <QApplication>
@@ -17,5 +18,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(frame.windowIcon());
     QObject::connect(&frame, &QObject::destroyed, &app, &QCoreApplication::quit);
     frame.show();
+    // Only scripts/screenshots sets this: steps that show the windows in a
+    // known state and save pictures of them.
+    if (qEnvironmentVariableIsSet("ORVIK_STEPS"))
+        RunSteps(qEnvironmentVariable("ORVIK_STEPS"));
     return app.exec();
 }
