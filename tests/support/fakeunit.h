@@ -42,6 +42,10 @@ public:
     void closeClient();
     void resetClient();
 
+    // Stops taking what the client sends (its bytes wait in the network, as
+    // with a unit that has stopped reading), or takes it again.
+    void setReading(bool reading);
+
     bool isConnected() const;
     // Waits (processing events) until the received bytes contain text.
     bool waitForReceived(const QByteArray& text, int timeoutMs = 5000);
@@ -65,4 +69,5 @@ private:
     QHash<QString, QStringList> answers_;
     int answerLimit_ = -1;
     int answered_ = 0;
+    bool reading_ = true;
 };
