@@ -11,13 +11,17 @@
 #include "session/effects.h"
 #include "session/linkconfig.h"
 #include "session/mainform.h"
+#include "session/send.h"
 #include "session/state.h"
 #include "sessionhelpers.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 class TestCapture : public QObject {
@@ -29,6 +33,7 @@ private slots:
     void configurationHoldsTheBoxesAsTyped();
     void startScanHandsTheUnitOverAndReconnects_data();
     void startScanHandsTheUnitOverAndReconnects();
+    void highSpeedScanOfTheSimulatorKeepsEveryFrame();
 
 private:
     QByteArray cfg() const {
@@ -121,6 +126,63 @@ void TestCapture::startScanHandsTheUnitOverAndReconnects() {
         QVERIFY(ran.open(QIODevice::ReadOnly));
         QVERIFY(ran.readAll().startsWith("SET IPADDR " + unit.address().toLatin1() + "\r\n"));
     }
+}
+
+// The whole hand-over against the simulator: the host check moves the
+// unit's binary data to this computer with save and reboot; after
+// reconnecting, Start Scan runs the real capture program, whose file holds
+// exactly the frames the simulator sent, and the program reconnects.
+void TestCapture::highSpeedScanOfTheSimulatorKeepsEveryFrame() {
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    QProcess sim;
+    sim.start(QStringLiteral(QELSIM_BINARY),
+              {"--port", port, "--bind", "127.0.0.1", "--reboot-seconds", "0.2", "--record-frames",
+               fx->dir() + "/sent.csv"});
+    QVERIFY(sim.waitForStarted());
+    // The capture program as installed, but on a free UDP port: the
+    // operator's program never passes options.
+    QFile exe(fx->dir() + "/Zomra.exe");
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.write("#!/bin/sh\nexec '" ZOMRA_BINARY "' --udp-port 0 --config '" + fx->dir().toUtf8() +
+              "/Zomra.cfg'\n");
+    exe.close();
+    exe.setPermissions(exe.permissions() | QFile::ExeOwner);
+
+    Global::HssEnabled = true;
+    Global::PauseScale = 0.02;
+    const QString address = "127.0.0.1:" + port;
+    QTRY_VERIFY([&] { // the simulator listens
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port.toUShort());
+        return s.waitForConnected(200);
+    }());
+    StartConnecting(address);
+    QTRY_VERIFY_WITH_TIMEOUT(fx->prompt->messages().size() == 1, 10000); // save and reboot
+    QVERIFY(fx->prompt->messages()[0].startsWith("WARNING: Qel's Binary IP Address"));
+    QTRY_VERIFY_WITH_TIMEOUT(Registry::get<Main>().Command1->isEnabled(), 10000);
+    QTest::qWait(300); // the simulator is back
+    StartConnecting(address);
+    QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
+    QTRY_COMPARE(Global::FramesPerScan > 0, true);
+
+    Global::SendToQel("SET PERIOD 6\r");
+    Global::SendToQel("SET AVG 1\r");
+    QTest::qWait(200);
+    Registry::get<QelConfig>().medFps->setText("500");
+    Registry::get<LinkConfig>().txtHssFileName->setText(fx->dir() + "/run.csv");
+    Registry::get<MDIMain>().mnuStartScan->trigger();
+    QCOMPARE(fx->prompt->messages().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
+    QFile sent(fx->dir() + "/sent.csv"), run(fx->dir() + "/run.csv");
+    QVERIFY(sent.open(QIODevice::ReadOnly) && run.open(QIODevice::ReadOnly));
+    const QByteArray frames = sent.readAll();
+    QCOMPARE(frames.count('\n'), 501);
+    QCOMPARE(run.readAll(), frames);
+    sim.terminate();
+    sim.waitForFinished();
 }
 
 QTEST_MAIN(TestCapture)

@@ -52,17 +52,19 @@ void TestProgram::optionsReachTheSettings() {
     SimOptions o;
     QString text;
     const QStringList arguments =
-        QStringLiteral("qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
-                       "--record in.txt --record-output out.txt --reboot-seconds 1.5 "
-                       "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
-                       "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next")
+        QStringLiteral(
+            "qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
+            "--record in.txt --record-output out.txt --record-frames f.csv --reboot-seconds 1.5 "
+            "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
+            "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next")
             .split(QLatin1Char(' '));
     QCOMPARE(parseOptions(arguments, &o, &text), ParseResult::Run);
     QCOMPARE(o.port, quint16(2323));
     QCOMPARE(o.bind, QHostAddress(QHostAddress::LocalHost));
     QCOMPARE(o.model.code, QStringLiteral("QM1600PC"));
     QVERIFY(o.model.moduleStyle && o.model.perChannelRanges);
-    QCOMPARE(o.recordFile + o.recordOutputFile, QStringLiteral("in.txtout.txt"));
+    QCOMPARE(o.recordFile + o.recordOutputFile + o.recordFramesFile,
+             QStringLiteral("in.txtout.txtf.csv"));
     QVERIFY(o.seed == 99 && o.rebootMs == 1500 && o.calibrateMs == 40 && o.maxRate);
     QVERIFY(o.silentAfter == 3 && o.closeAfterFrames == 7 && o.slowMs == 250 && o.refuseNext == 1);
     QVERIFY(o.split == SplitMode::Fixed && o.splitBytes == 9 && o.splitDelayMs == 4);
@@ -107,7 +109,7 @@ void TestProgram::helpDocumentsEveryOption() {
     QCOMPARE(r.exitCode, 0);
     for (const char* option :
          {"--port", "--bind", "--model", "--seed", "--record ", "--record-output",
-          "--reboot-seconds", "--calibrate-ms", "--max-rate", "--silent-after",
+          "--record-frames", "--reboot-seconds", "--calibrate-ms", "--max-rate", "--silent-after",
           "--close-after-frames", "--split-lines", "--split-delay-ms", "--slow-ms", "--refuse-next",
           "--version", "--help"})
         QVERIFY2(r.out.contains(QLatin1String(option)), option);

@@ -76,6 +76,7 @@ class TestSession : public QObject {
     Q_OBJECT
 private slots:
     void saveKeepsSettingsAcrossARebootAndUnsavedOnesAreLost();
+    void connectionTriedAsTheRebootDropsTheClientIsRefused();
     void profileCopiedOutOfOneChannelReadsBackEqualInAnother_data();
     void profileCopiedOutOfOneChannelReadsBackEqualInAnother();
     void pointCommandsEndWithReadyLinesAndFillCompletesThePoints();
@@ -118,6 +119,24 @@ void TestSession::saveKeepsSettingsAcrossARebootAndUnsavedOnesAreLost() {
              QStringLiteral("INSERT 0 5 %1 %2 %3").arg(v[0], v[1], v[2]));
     // The error list does not survive a reboot.
     QCOMPARE(again.exchange(QStringLiteral("ERROR")), QStringList());
+}
+
+void TestSession::connectionTriedAsTheRebootDropsTheClientIsRefused() {
+    SimOptions options = localOptions();
+    options.rebootMs = 300;
+    Bench b(options);
+    QVERIFY(b.started);
+    // A client that tries again the very moment its connection is dropped.
+    QAbstractSocket::SocketError tryAgain = QAbstractSocket::UnknownSocketError;
+    connect(&b.sim, &Simulator::clientClosed, this, [&] {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, b.sim.port());
+        s.waitForConnected(2000);
+        tryAgain = s.error(); // no error: accepted by a unit going down
+    });
+    b.client.command(QStringLiteral("reboot"));
+    QVERIFY(b.client.waitForClosed());
+    QCOMPARE(tryAgain, QAbstractSocket::ConnectionRefusedError);
 }
 
 void TestSession::profileCopiedOutOfOneChannelReadsBackEqualInAnother_data() {

@@ -1,5 +1,6 @@
 #include "bargraph/bar.h"
 
+#include "bargraph/baraccess.h"
 #include "core/numbers.h"
 #include "core/registry.h"
 #include "replies/effects.h"
@@ -60,6 +61,7 @@ QString Bar::RegularFontFamily() {
 
 Bar::Bar() {
     setWindowTitle(QStringLiteral("Bar Graph"));
+    InstallBarAccessibility();
     setAutoFillBackground(true);
     incompleteTimer_ = new QTimer(this);
     incompleteTimer_->setSingleShot(true);

@@ -1,5 +1,6 @@
 #include "core/form.h"
 
+#include "core/accessnames.h"
 #include "core/activation.h"
 #include "core/registry.h"
 
@@ -17,6 +18,7 @@ Form::~Form() = default;
 void Form::load() {
     attachToFrame();
     onLoad();
+    NameControls(this);
 }
 
 void Form::attachToFrame() {
