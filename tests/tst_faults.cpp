@@ -3,11 +3,13 @@
 // asked to keep.
 
 #include "bargraph/bar.h"
+#include "consolehelpers.h"
 #include "core/registry.h"
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
+#include "mainwin/upload.h"
 #include "qelsim/simulator.h"
 #include "session/effects.h"
 #include "session/log.h"
@@ -15,9 +17,11 @@
 #include "session/send.h"
 #include "session/state.h"
 #include "sessionhelpers.h"
+#include "spf/uploadspf.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -65,6 +69,8 @@ private slots:
     void linkLostMidScanKeepsEveryRowThatArrived();
     void frameCutAtAnyOffsetSpoilsNothingAfterIt();
     void unitThatStopsReadingNeverGrowsTheBacklog();
+    void operatorFileOfAnyBytesIsSentLineByLine_data();
+    void operatorFileOfAnyBytesIsSentLineByLine();
     void badLogFileIsReportedOnceAndTheProgramGoesOn_data();
     void badLogFileIsReportedOnceAndTheProgramGoesOn();
 
@@ -250,6 +256,50 @@ void TestFaults::unitThatStopsReadingNeverGrowsTheBacklog() {
     QCOMPARE(unit.commands(), QStringList(accepted, command.chopped(1))); // whole, in order
     main.tmrStatus->start(1);
     QVERIFY(unit.waitForReceived("STATUS\r")); // polling again once drained
+}
+
+void TestFaults::operatorFileOfAnyBytesIsSentLineByLine_data() {
+    QTest::addColumn<bool>("profile");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("sent");
+    const QByteArray binary("\x00\x01SET\xff\x7f", 7);
+    const QByteArray longLine(70000, 'A'); // a line is cut at 64 KiB
+    QTest::newRow("command file") << false << binary + "\r\n" + longLine + "\nB\rC"
+                                  << binary + '\r' + longLine.left(65536) + "\rB\rC\r";
+    QTest::newRow("profile file")
+        << true << "SET ABS2 1\n" + binary + '\n' + longLine + "\rINSERT 4 2 7.5\n"
+        << QByteArray("DELETE 0 69 0\rSET ABS0 1\rINSERT 4 0 7.5\rFILL\r");
+}
+
+void TestFaults::operatorFileOfAnyBytesIsSentLineByLine() {
+    QFETCH(bool, profile);
+    QFETCH(QByteArray, content);
+    FakeUnit unit;
+    QVERIFY(ConnectAndSettle(unit));
+    const QString path = fx->dir() + QStringLiteral("/operator.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    fx->prompt->fileAnswers.enqueue(path);
+    if (profile) {
+        UploadSPF& window = Registry::get<UploadSPF>();
+        window.showForm();
+        QTRY_VERIFY(window.windowTitle().startsWith(QLatin1String("Uploading ")));
+        window.tmrUpload->setInterval(1);
+        window.btnStart->click();
+        Global::HandleQelLine(QStringLiteral("READY"));
+        Global::HandleQelLine(QStringLiteral("READY"));
+        QTRY_VERIFY(!window.tmrUpload->isActive());
+        Global::HandleQelLine(QStringLiteral("STATUS: READY")); // the file is sent: fill
+    } else {
+        Global::UploadDwell = QStringLiteral("1");
+        Registry::get<MDIMain>().mnuUploadFileToQel->trigger();
+        QTRY_COMPARE(Registry::get<Upload>().labUploadFileName->text(),
+                     QStringLiteral("End of file reached"));
+    }
+    QFETCH(QByteArray, sent);
+    QCOMPARE(SentSinceLastLook(unit).replace("STATUS\r", ""), sent);
+    QVERIFY(fx->prompt->messages().isEmpty());
 }
 
 void TestFaults::badLogFileIsReportedOnceAndTheProgramGoesOn_data() {
