@@ -1,7 +1,6 @@
 #include "qelsim/link.h"
 
 #include "qelsim/recorder.h"
-#include "qelsim/unit.h"
 
 namespace qelsim {
 
@@ -19,10 +18,9 @@ Link::Link(QTcpSocket* socket, const SimOptions& options, OutputRecorder* output
     connect(socket_, &QTcpSocket::readyRead, this, &Link::onReadyRead);
     connect(socket_, &QTcpSocket::bytesWritten, this, &Link::drained);
     connect(socket_, &QTcpSocket::disconnected, this, [this] {
-        if (!input_.isEmpty() || overflow_)
-            emit unterminated(input_);
-        input_.clear();
-        overflow_ = false;
+        if (!cutter_.pending().isEmpty() || cutter_.overflowed())
+            emit unterminated(cutter_.pending());
+        cutter_.clear();
         if (!closedEmitted_) {
             closedEmitted_ = true;
             emit closed();
@@ -55,27 +53,13 @@ void Link::onReadyRead() {
     for (char c : data) {
         if (closing_)
             return;
-        if (afterCr_ && (c == '\n' || c == '\0')) {
-            afterCr_ = false;
-            emit ignoredAfterCr(c);
+        CutPiece piece;
+        if (!cutter_.take(c, &piece))
             continue;
-        }
-        afterCr_ = false;
-        if (c == '\r') {
-            const QByteArray command = input_;
-            const bool tooLong = overflow_;
-            input_.clear();
-            overflow_ = false;
-            afterCr_ = true;
-            emit commandReceived(command, tooLong);
-            continue;
-        }
-        if (overflow_)
-            continue;
-        if (input_.size() >= Unit::kMaxCommandLength)
-            overflow_ = true;
+        if (piece.kind == CutPiece::IgnoredAfterCr)
+            emit ignoredAfterCr(piece.byte);
         else
-            input_ += c;
+            emit commandReceived(piece.command, piece.tooLong);
     }
 }
 

@@ -3,6 +3,7 @@
 // writes what the unit sends, whole or cut into separate writes by the
 // split fault mode, at once or after a delay.
 
+#include "qelsim/cutter.h"
 #include "qelsim/options.h"
 
 #include <QElapsedTimer>
@@ -67,9 +68,7 @@ private:
     const SimOptions& options_;
     OutputRecorder* output_;
     QString peer_;
-    QByteArray input_;
-    bool afterCr_ = false;
-    bool overflow_ = false;
+    CommandCutter cutter_;
     bool closing_ = false;
     bool closedEmitted_ = false;
     QList<QByteArray> chunks_;

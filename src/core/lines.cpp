@@ -1,10 +1,7 @@
 #include "core/lines.h"
 
-namespace {
-constexpr qint64 BlockSize = 64 * 1024;
-} // namespace
-
-LineReader::LineReader(int maxLineLength) : maxLength_(maxLineLength) {}
+LineReader::LineReader(int maxLineLength, qint64 blockSize)
+    : maxLength_(maxLineLength), blockSize_(blockSize > 0 ? blockSize : DefaultBlockSize) {}
 
 bool LineReader::open(const QString& path) {
     close();
@@ -25,7 +22,7 @@ bool LineReader::fill() {
         return true;
     if (!file_.isOpen())
         return false;
-    buffer_ = file_.read(BlockSize);
+    buffer_ = file_.read(blockSize_);
     pos_ = 0;
     return !buffer_.isEmpty();
 }

@@ -17,8 +17,11 @@ class LineReader {
 public:
     // Far longer than any command or profile line a unit takes.
     static constexpr int DefaultMaxLineLength = 64 * 1024;
+    // Bytes taken from the file at a time.
+    static constexpr qint64 DefaultBlockSize = 64 * 1024;
 
-    explicit LineReader(int maxLineLength = DefaultMaxLineLength);
+    explicit LineReader(int maxLineLength = DefaultMaxLineLength,
+                        qint64 blockSize = DefaultBlockSize);
 
     // Opens the file for reading; false when it cannot be opened.
     bool open(const QString& path);
@@ -47,5 +50,6 @@ private:
     qsizetype pos_ = 0;
     qint64 consumed_ = 0;
     int maxLength_;
+    qint64 blockSize_;
     bool cut_ = false;
 };

@@ -242,6 +242,12 @@ void Main::Layout() {
 void Main::SendText(const QString& text) {
     if (Winsock1->state() != QAbstractSocket::ConnectedState)
         return;
+    // A unit that has stopped reading leaves what is sent in the socket's
+    // buffer once the kernel's is full. Past SendBacklogLimit unsent bytes a
+    // command is dropped whole, so such a unit can neither grow the program
+    // without bound nor receive half a command.
+    if (Winsock1->bytesToWrite() + text.size() > SendBacklogLimit)
+        return;
     Winsock1->write(text.toLatin1());
 }
 
@@ -398,6 +404,9 @@ void Main::tmrStatus_Timer() {
         tmrStatus->stop();
         return;
     }
+    // Behind commands that have not even left, a poll would tell nothing new.
+    if (Winsock1->bytesToWrite() > 0)
+        return;
     Global::SendToQel(QStringLiteral("STATUS\r"));
 }
 

@@ -43,9 +43,10 @@ public:
     // Starts connecting to an address as typed ("host" or "host:port"); the
     // connect or the error event follows.
     void ConnectToUnit(const QString& address);
-    // Writes a command to the unit when the connection stands; otherwise the
-    // command is dropped.
+    // Writes a command to the unit when the connection stands and fewer than
+    // SendBacklogLimit bytes wait unsent; otherwise the command is dropped.
     void SendText(const QString& text);
+    static constexpr qint64 SendBacklogLimit = 256 * 1024;
     // Closes the connection at once. Closing a closed socket does nothing;
     // the close event is not raised for a close of our own.
     void CloseSocket();

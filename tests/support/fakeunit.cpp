@@ -32,7 +32,21 @@ QStringList FakeUnit::commands() const {
     return list;
 }
 
+void FakeUnit::setReading(bool reading) {
+    reading_ = reading;
+    if (!client_)
+        return;
+    // A small window and a full buffer: the client's sends stop at once.
+    const int window = reading ? 256 * 1024 : 4096;
+    ::setsockopt(int(client_->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+    client_->setReadBufferSize(reading ? 0 : 1);
+    if (reading)
+        onReadyRead();
+}
+
 void FakeUnit::onReadyRead() {
+    if (!reading_)
+        return;
     const QByteArray data = client_->readAll();
     received_ += data;
     pending_ += data;

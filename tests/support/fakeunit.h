@@ -39,6 +39,10 @@ public:
     void closeClient();
     void resetClient();
 
+    // Stops taking what the client sends (its bytes wait in the network, as
+    // with a unit that has stopped reading), or takes it again.
+    void setReading(bool reading);
+
     bool isConnected() const;
     bool waitForReceived(const QByteArray& text, int timeoutMs = 5000);
 
@@ -50,4 +54,5 @@ private:
     QByteArray received_, pending_;
     QHash<QString, QStringList> answers_;
     int answerLimit_ = -1, answered_ = 0;
+    bool reading_ = true;
 };
