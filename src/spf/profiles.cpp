@@ -4,7 +4,7 @@
 
 namespace Global {
 
-void OfferToProfileWindows(const QString&) {
+void OfferToProfileWindows(QLatin1String) {
     // No sensor profile window yet.
 }
 
