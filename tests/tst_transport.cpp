@@ -14,6 +14,7 @@
 #include "session/state.h"
 #include "sessionhelpers.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -41,6 +42,9 @@ private slots:
     void silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage();
     void listStartedDuringAnotherKeepsTheRunningTimeOut();
     void arrivalsAreCutAtCrLfEachByItself();
+    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf_data();
+    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf();
+    void streamReadInArrivalsThatFillTheCapLosesNoLine();
     void refusedConnectionShowsErrorBoxAndReturnsToNoConnection();
     void unitEndingTheConnectionIsReportedOnlyWhenReset_data();
     void unitEndingTheConnectionIsReportedOnlyWhenReset();
@@ -217,7 +221,57 @@ void TestTransport::arrivalsAreCutAtCrLfEachByItself() {
     QCOMPARE(log.readAll(), QByteArray("ERROR: one\r\nERROR: two\r\nERROR: three\r\n"
                                        "ERROR: four\r\nERROR: seven\r\n"));
     // A lone CR or LF stays inside the line; an empty line is handed too.
-    QCOMPARE(Main::ArrivalLines(QStringLiteral("a\rb\nc\r\n\r\n")), QStringList({"a\rb\nc", ""}));
+    const QList<QByteArrayView> lines = Main::ArrivalLines("a\rb\nc\r\n\r\nd\r");
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].toByteArray(), QByteArray("a\rb\nc"));
+    QCOMPARE(lines[1].toByteArray(), QByteArray(""));
+}
+
+void TestTransport::arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf_data() {
+    QTest::addColumn<QByteArray>("arrival"); // with a read cap of 16 bytes
+    QTest::addColumn<QByteArray>("cut");     // what is cut into lines
+    QTest::addColumn<QByteArray>("held");    // what starts the next arrival
+    QTest::newRow("below the cap")
+        << QByteArray("A\r\nBC") << QByteArray("A\r\nBC") << QByteArray();
+    QTest::newRow("at the cap") << QByteArray("0123456\r\n89ABCDE") << QByteArray("0123456\r\n")
+                                << QByteArray("89ABCDE");
+    QTest::newRow("CR at the cap, its LF not yet read")
+        << QByteArray("0123\r\n6789ABCDE\r") << QByteArray("0123\r\n") << QByteArray("6789ABCDE\r");
+    QTest::newRow("at the cap, ending with CR LF")
+        << QByteArray("0123456789ABCD\r\n") << QByteArray("0123456789ABCD\r\n") << QByteArray();
+    QTest::newRow("at the cap without CR LF")
+        << QByteArray("0123456789ABCDEF") << QByteArray("0123456789ABCDEF") << QByteArray();
+}
+
+void TestTransport::arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf() {
+    QFETCH(QByteArray, arrival);
+    QFETCH(QByteArray, cut);
+    QFETCH(QByteArray, held);
+    QByteArray kept("left from before");
+    Main::CutArrival(arrival, kept, 16);
+    QCOMPARE(arrival, cut);
+    QCOMPARE(kept, held);
+}
+
+void TestTransport::streamReadInArrivalsThatFillTheCapLosesNoLine() {
+    // A unit that sends faster than the windows follow: each time the socket
+    // is read it holds more than the cap, until the stream runs out.
+    QByteArray stream;
+    for (int i = 0; stream.size() < 20000; ++i)
+        stream += "L" + QByteArray::number(i) + QByteArray(i % 29, ' ') + "\r\n";
+    QBuffer socket(&stream);
+    QVERIFY(socket.open(QIODevice::ReadOnly));
+    QByteArray held;
+    QByteArray handed;
+    int capped = 0;
+    while (socket.bytesAvailable() > 0) {
+        const QByteArray arrival = Main::TakeArrival(socket, held, 100);
+        capped += arrival.size() + held.size() == 100; // what it read, held back or not
+        for (const QByteArrayView line : Main::ArrivalLines(arrival))
+            handed += line.toByteArray() + "\r\n";
+    }
+    QVERIFY(capped > 150);
+    QCOMPARE(handed, stream);
 }
 
 void TestTransport::refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {

@@ -24,7 +24,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -172,7 +174,7 @@ Main::Main() {
     connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
     connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
     connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
-    Winsock1->setReadBufferSize(256 * 1024);
+    Winsock1->setReadBufferSize(ReadCap);
     connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
     connect(Winsock1, &QTcpSocket::disconnected, this, &Main::Winsock1_Close);
     connect(Winsock1, &QTcpSocket::errorOccurred, this, &Main::Winsock1_Error);
@@ -196,6 +198,7 @@ void Main::DetachSocket() {
     // Nothing of the socket may reach this window once it is going away.
     if (!Winsock1)
         return;
+    heldBack_.clear();
     QObject::disconnect(Winsock1, nullptr, this, nullptr);
     Winsock1->abort();
     ForgetConnection();
@@ -231,6 +234,7 @@ void Main::SendText(const QString& text) {
 }
 
 void Main::CloseSocket() {
+    heldBack_.clear();
     if (Winsock1->state() == QAbstractSocket::UnconnectedState) {
         ForgetConnection();
         return;
@@ -294,6 +298,7 @@ bool Main::ConnectionWasReset() const {
 void Main::ConnectToUnit(const QString& address) {
     const UnitAddress target = ParseUnitAddress(address);
     wasConnected_ = false;
+    heldBack_.clear();
     Winsock1->connectToHost(target.host, target.port);
 }
 
@@ -330,24 +335,24 @@ void Main::Winsock1_DataArrival() {
     // piling up in memory and starving the screen.
     if (queuedArrivals_ > 0)
         return;
-    const QStringList lines = ArrivalLines(QString::fromLatin1(Winsock1->readAll()));
+    const QByteArray arrival = TakeArrival(*Winsock1, heldBack_);
+    if (!arrival.endsWith("\r\n") && !arrival.isEmpty())
+        ++piecesDropped_;
+    // The lines are views of the arrival, which the queued call keeps.
+    const QList<QByteArrayView> lines = ArrivalLines(arrival);
     if (lines.isEmpty())
         return;
     ++queuedArrivals_;
     QMetaObject::invokeMethod(
         this,
-        [this, lines] {
+        [this, arrival, lines] {
             --queuedArrivals_;
             if (Winsock1->bytesAvailable() > 0)
                 Winsock1_DataArrival();
-            DispatchLines(lines);
+            for (const QByteArrayView line : lines)
+                Global::HandleQelLine(QLatin1String(line.data(), line.size()));
         },
         Qt::QueuedConnection);
-}
-
-void Main::DispatchLines(const QStringList& lines) {
-    for (const QString& line : lines)
-        Global::HandleQelLine(line);
 }
 
 void Main::Winsock1_Close() {
@@ -393,12 +398,48 @@ void Main::tmrResponse_Timer() {
 
 // --- pure rules -----------------------------------------------------------------
 
-QStringList Main::ArrivalLines(const QString& arrival) {
-    QStringList pieces = arrival.split(QStringLiteral("\r\n"));
-    if (pieces.size() < 2)
-        return {};
-    pieces.removeLast();
-    return pieces;
+QList<QByteArrayView> Main::ArrivalLines(QByteArrayView arrival) {
+    QList<QByteArrayView> lines;
+    const char* const data = arrival.data();
+    const qsizetype size = arrival.size();
+    qsizetype from = 0;
+    for (qsizetype at = from; at + 1 < size;) {
+        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', size_t(size - at)));
+        if (!cr || cr + 1 == data + size)
+            break;
+        at = cr - data;
+        if (data[at + 1] == '\n') {
+            lines.append(QByteArrayView(data + from, at - from));
+            from = at + 2;
+            at = from;
+        } else {
+            ++at; // a lone CR stays in the line
+        }
+    }
+    return lines;
+}
+
+void Main::CutArrival(QByteArray& arrival, QByteArray& heldBack, qint64 cap) {
+    heldBack.clear();
+    if (arrival.size() < cap)
+        return;
+    const qsizetype last = arrival.lastIndexOf("\r\n");
+    if (last < 0)
+        return; // a line longer than the cap cannot be kept whole
+    heldBack = arrival.mid(last + 2);
+    arrival.truncate(last + 2);
+}
+
+QByteArray Main::TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap) {
+    QByteArray arrival;
+    arrival.swap(heldBack);
+    const qsizetype held = arrival.size();
+    const qint64 room = std::max<qint64>(cap - held, 0);
+    arrival.resize(held + room);
+    const qint64 got = socket.read(arrival.data() + held, room);
+    arrival.resize(held + std::max<qint64>(got, 0));
+    CutArrival(arrival, heldBack, cap);
+    return arrival;
 }
 
 int Main::SocketErrorNumber(QAbstractSocket::SocketError error, bool wasConnected) {
