@@ -335,22 +335,24 @@ void Main::Winsock1_DataArrival() {
     // piling up in memory and starving the screen.
     if (queuedArrivals_ > 0)
         return;
-    const QByteArray arrival = TakeArrival(*Winsock1, heldBack_);
-    if (!arrival.endsWith("\r\n") && !arrival.isEmpty())
+    QByteArray arrival = TakeArrival(*Winsock1, heldBack_);
+    const qsizetype last = arrival.lastIndexOf("\r\n");
+    if (!arrival.isEmpty() && last + 2 != arrival.size())
         ++piecesDropped_;
-    // The lines are views of the arrival, which the queued call keeps.
-    const QList<QByteArrayView> lines = ArrivalLines(arrival);
-    if (lines.isEmpty())
+    if (last < 0)
         return;
+    arrival.truncate(last + 2); // its lines, each with its CR LF
     ++queuedArrivals_;
     QMetaObject::invokeMethod(
         this,
-        [this, arrival, lines] {
+        [this, arrival] {
             --queuedArrivals_;
             if (Winsock1->bytesAvailable() > 0)
                 Winsock1_DataArrival();
-            for (const QByteArrayView line : lines)
-                Global::HandleQelLine(QLatin1String(line.data(), line.size()));
+            // Each line is handed as a view of the arrival, which this call keeps.
+            const char* const data = arrival.constData();
+            for (qsizetype from = 0, end; (end = LineEnd(arrival, from)) >= 0; from = end + 2)
+                Global::HandleQelLine(QLatin1String(data + from, end - from));
         },
         Qt::QueuedConnection);
 }
@@ -398,24 +400,25 @@ void Main::tmrResponse_Timer() {
 
 // --- pure rules -----------------------------------------------------------------
 
+qsizetype Main::LineEnd(QByteArrayView bytes, qsizetype from) {
+    const char* const data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype at = from; at + 1 < size; ++at) {
+        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', size_t(size - at)));
+        if (!cr)
+            return -1;
+        at = cr - data;
+        if (at + 1 < size && data[at + 1] == '\n')
+            return at;
+        // a lone CR stays in the line
+    }
+    return -1;
+}
+
 QList<QByteArrayView> Main::ArrivalLines(QByteArrayView arrival) {
     QList<QByteArrayView> lines;
-    const char* const data = arrival.data();
-    const qsizetype size = arrival.size();
-    qsizetype from = 0;
-    for (qsizetype at = from; at + 1 < size;) {
-        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', size_t(size - at)));
-        if (!cr || cr + 1 == data + size)
-            break;
-        at = cr - data;
-        if (data[at + 1] == '\n') {
-            lines.append(QByteArrayView(data + from, at - from));
-            from = at + 2;
-            at = from;
-        } else {
-            ++at; // a lone CR stays in the line
-        }
-    }
+    for (qsizetype from = 0, end; (end = LineEnd(arrival, from)) >= 0; from = end + 2)
+        lines.append(QByteArrayView(arrival.data() + from, end - from));
     return lines;
 }
 

@@ -68,6 +68,9 @@ public:
     // piece after the last CR LF left out; text without CR LF gives no line.
     // The lines are views of the arrival.
     static QList<QByteArrayView> ArrivalLines(QByteArrayView arrival);
+    // Where the line that starts at `from` ends: the position of the next
+    // CR LF, or -1 when none follows.
+    static qsizetype LineEnd(QByteArrayView bytes, qsizetype from);
     // The part of an arrival that is cut into lines, and the rest. An
     // arrival that filled the read cap was cut by the program, not by the
     // network: what follows its last CR LF stays for the next arrival
