@@ -289,12 +289,13 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
     }
     Global::BarGeom[nChan] = g;
 
-    const QRect before = pixelBounds(shaBar[nChan].px);
+    // Where the bar was painted is worked out once until the next paint,
+    // where it is now when the paint's region is.
+    const QRectF before = shaBar[nChan].px;
     placeBar(nChan);
-    const QRect after = pixelBounds(shaBar[nChan].px);
-    if (before != after) {
+    if (shaBar[nChan].px != before) {
         if (!((frameChanges_ | unpainted_) & barBit(nChan)))
-            barBefore_[nChan] = before;
+            barBefore_[nChan] = pixelBounds(before);
         markScanDirty(barBit(nChan));
     }
     if (nChan == Global::ChannelCount - 1)

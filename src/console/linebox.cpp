@@ -6,6 +6,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <cstring>
+
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 } // namespace
@@ -29,7 +31,12 @@ void LineBox::appendLine(QLatin1String line) {
     const qint64 from = end();
     text_.append(line);
     text_.append(LineEnd);
-    noteLinesFrom(from);
+    if (std::memchr(line.data(), '\r', size_t(line.size()))) {
+        noteLinesFrom(from); // it may hold CR LF pairs of its own
+        return;
+    }
+    starts_.push_back(from);
+    scheduleUpdate();
 }
 
 void LineBox::noteLinesFrom(qint64 from) {

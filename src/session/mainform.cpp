@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTimer>
@@ -335,7 +336,8 @@ void Main::Winsock1_DataArrival() {
     // piling up in memory and starving the screen.
     if (queuedArrivals_ > 0)
         return;
-    QByteArray arrival = TakeArrival(*Winsock1, heldBack_);
+    QByteArray arrival = TakeArrival(*Winsock1, heldBack_, ReadCap, std::move(spare_));
+    spare_ = QByteArray();
     const qsizetype last = arrival.lastIndexOf("\r\n");
     if (!arrival.isEmpty() && last + 2 != arrival.size())
         ++piecesDropped_;
@@ -345,7 +347,7 @@ void Main::Winsock1_DataArrival() {
     ++queuedArrivals_;
     QMetaObject::invokeMethod(
         this,
-        [this, arrival] {
+        [this, self = QPointer<Main>(this), arrival]() mutable {
             --queuedArrivals_;
             if (Winsock1->bytesAvailable() > 0)
                 Winsock1_DataArrival();
@@ -353,6 +355,9 @@ void Main::Winsock1_DataArrival() {
             const char* const data = arrival.constData();
             for (qsizetype from = 0, end; (end = LineEnd(arrival, from)) >= 0; from = end + 2)
                 Global::HandleQelLine(QLatin1String(data + from, end - from));
+            // A line's handling may have closed the window (a nested loop).
+            if (self)
+                spare_ = std::move(arrival);
         },
         Qt::QueuedConnection);
 }
@@ -433,12 +438,13 @@ void Main::CutArrival(QByteArray& arrival, QByteArray& heldBack, qint64 cap) {
     arrival.truncate(last + 2);
 }
 
-QByteArray Main::TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap) {
-    QByteArray arrival;
-    arrival.swap(heldBack);
-    const qsizetype held = arrival.size();
+QByteArray Main::TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap,
+                             QByteArray buffer) {
+    QByteArray arrival = buffer.isDetached() ? std::move(buffer) : QByteArray();
+    const qsizetype held = heldBack.size();
     const qint64 room = std::max<qint64>(cap - held, 0);
     arrival.resize(held + room);
+    std::memcpy(arrival.data(), heldBack.constData(), size_t(held));
     const qint64 got = socket.read(arrival.data() + held, room);
     arrival.resize(held + std::max<qint64>(got, 0));
     CutArrival(arrival, heldBack, cap);

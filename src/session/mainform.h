@@ -79,7 +79,10 @@ public:
     static void CutArrival(QByteArray& arrival, QByteArray& heldBack, qint64 cap = ReadCap);
     // The next arrival from a socket: what a capped arrival held back, then
     // what the socket holds, up to the cap in all; cut as above.
-    static QByteArray TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap = ReadCap);
+    // The arrival is read into `buffer` when it is not shared (its memory is
+    // used again, arrival after arrival), else into a new one.
+    static QByteArray TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap = ReadCap,
+                                  QByteArray buffer = QByteArray());
     // The error number shown in the socket error box.
     //   10061 connection refused        10060 timed out
     //   11001 host not found            10065 host or network unreachable
@@ -115,5 +118,6 @@ private:
     int queuedArrivals_ = 0;
     QByteArray heldBack_; // the end of a capped arrival, the start of the next
     qint64 piecesDropped_ = 0;
+    QByteArray spare_; // the memory of an arrival handled, for the next
     bool wasConnected_ = false;
 };
