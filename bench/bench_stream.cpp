@@ -212,14 +212,13 @@ int serve(int listener, const QString& streamPath, double pace, bool closeAtEnd)
     const size_t frames = starts.size() - 1;
 
     std::map<std::string, std::string> answers;
-    const QHash<QString, QStringList> lists = FakeUnit::standardLists();
-    for (auto it = lists.constBegin(); it != lists.constEnd(); ++it) {
+    for (const char group : {'I', 'C', 'H', 'S'}) {
         std::string lines;
-        for (const QString& line : it.value())
+        for (const QString& line : FakeUnit::standardList(group))
             lines += (line == QLatin1String("SET FPS 100") ? QStringLiteral("SET FPS 0") : line)
                          .toStdString() +
                      "\r\n";
-        answers[it.key().toStdString()] = lines;
+        answers[std::string("List ") + group] = lines;
     }
 
     const int fd = ::accept(listener, nullptr, nullptr);

@@ -132,6 +132,40 @@ void TestBarGraph::rangeLabelsFollowDisplayItemAndUnits() {
     } else {
         QCOMPARE(Global::ChannelFullScale[9], eu ? 70.0f : 32767.0f);
     }
+
+    // Every text keeps its sign and digits: at the default size at the rule's
+    // own font size, and when the window is small, drawn smaller within its room.
+    for (int i = 0; i <= 15; ++i)
+        bar.SetPressValue(i, min);
+    bar.SetFrame(QStringLiteral("65535"));
+    auto allFit = [&](bool atRuleSize) {
+        const std::pair<const char*, int> labels[] = {
+            {"labChan", 16}, {"labPress", 16}, {"labMin", 16},      {"labMax", 16},
+            {"labLeg", 9},   {"labFrame", 1},  {"labFrameData", 1}, {"labUnits", 1}};
+        for (const auto& [name, count] : labels)
+            for (int i = 0; i < count; ++i) {
+                const QFont font = bar.DrawnFont(name, i);
+                const double wide =
+                    QFontMetricsF(font, &bar).horizontalAdvance(bar.LabelText(name, i));
+                if (wide > bar.TextRoom(name, i) ||
+                    (atRuleSize && font.pointSizeF() != bar.Label(name, i)->font.pointSizeF()))
+                    return QStringLiteral("%1 %2 \"%3\" at %4x%5")
+                        .arg(QLatin1String(name))
+                        .arg(i)
+                        .arg(bar.LabelText(name, i))
+                        .arg(bar.width())
+                        .arg(bar.height());
+            }
+        return QString();
+    };
+    resizeArea(bar.sizeHint().width(), bar.sizeHint().height());
+    for (int w : {640, 800, 900, 1000, 1100, 1200}) {
+        resizeArea(w, 560);
+        qWarning() << allFit(true);
+    }
+    QCOMPARE(allFit(true), QString());
+    resizeArea(bar.sizeHint().width() / 3, bar.sizeHint().height() / 2);
+    QCOMPARE(allFit(false), QString());
 }
 
 void TestBarGraph::calcBarPlacesTheBarAsFractionsOfTheArea() {
@@ -191,6 +225,17 @@ void TestBarGraph::valuesArriveFormattedButNotWhileHidden() {
     QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("-7.50"));
     QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("0042"));
     QCOMPARE(bar.Shape(2)->px, shown);
+
+    // Minimized inside the frame it is still shown: it keeps up, and
+    // restoring it shows the latest frame.
+    bar.subWindow()->showMinimized();
+    bar.SetPressValue(2, QStringLiteral("9.9"));
+    bar.CalcBar(2, 9.9f, 10);
+    bar.SetFrame(QStringLiteral("8"));
+    bar.subWindow()->showNormal();
+    QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("9.90"));
+    QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("8"));
+    QVERIFY(bar.Shape(2)->px != shown);
 }
 
 void TestBarGraph::tagsColourHighestRedAndLowestGreenUntilReset() {

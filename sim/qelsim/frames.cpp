@@ -71,7 +71,8 @@ void appendTextFrame(QByteArray& out, const ScanSetup& setup, quint64 frame) {
     }
 }
 
-QByteArray binaryFrame(const ScanSetup& setup, quint64 frame) {
+QByteArray binaryFrame(const ScanSetup& setup, quint64 frame,
+                       std::array<float, 2 * kChannels>* values) {
     QByteArray d(kDatagramSize, '\0');
     uchar* p = reinterpret_cast<uchar*>(d.data());
     std::memcpy(p, "QELF", 4);
@@ -80,11 +81,15 @@ QByteArray binaryFrame(const ScanSetup& setup, quint64 frame) {
     qToBigEndian<quint32>(quint32(frame), p + 8);
     quint32 flags = (setup.engineering ? 1u : 0u) | (setup.zeroCorrect ? 2u : 0u);
     qToBigEndian<quint32>(flags, p + 12);
-    qToBigEndian<quint64>(quint64(frame) * quint64(setup.frameNs / 1000), p + 16);
+    qToBigEndian<quint64>(frameTimeUs(setup, frame), p + 16);
     for (int ch = 0; ch < kChannels; ++ch) {
         const Sample s = sample(setup, frame, ch);
         const float pressure = float(s.pressure);
         const float temperature = float(s.temperature);
+        if (values) {
+            (*values)[ch] = pressure;
+            (*values)[kChannels + ch] = temperature;
+        }
         quint32 bits;
         std::memcpy(&bits, &pressure, 4);
         qToBigEndian<quint32>(bits, p + 24 + 4 * ch);

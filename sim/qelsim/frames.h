@@ -48,8 +48,14 @@ void appendTextFrame(QByteArray& out, const ScanSetup& setup, quint64 frame);
 // big-endian; "QELF", layout 1, 16 channels, frame number, flags, time of
 // the frame in microseconds, then 16 pressures and 16 temperatures as
 // 32-bit IEEE floats.
+// With `values`, also gives the 16 pressures and 16 temperatures as sent.
 constexpr int kDatagramSize = 24 + 2 * kChannels * 4;
-QByteArray binaryFrame(const ScanSetup& setup, quint64 frame);
+QByteArray binaryFrame(const ScanSetup& setup, quint64 frame,
+                       std::array<float, 2 * kChannels>* values = nullptr);
+// The time of a frame in microseconds since the scan started, as sent.
+inline quint64 frameTimeUs(const ScanSetup& setup, quint64 frame) {
+    return frame * quint64(setup.frameNs / 1000);
+}
 
 // How many frames a scan has produced after elapsedNs: frame n is due at
 // n x frameNs, frame 0 at once; never more than framesPerScan (when set).

@@ -62,6 +62,13 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
         QStringLiteral("Write every byte sent on the connection to the file, exactly as "
                        "sent."),
         QStringLiteral("file"));
+    const QCommandLineOption recordFrames(
+        QStringLiteral("record-frames"),
+        QStringLiteral("Write every binary frame sent (SET BIN 1) to the file: one "
+                       "comma-separated row per frame with its number, its time in "
+                       "microseconds and the 32 values as sent, the form of the capture "
+                       "program's data file."),
+        QStringLiteral("file"));
     const QCommandLineOption rebootSeconds(
         QStringLiteral("reboot-seconds"),
         QStringLiteral("After \"reboot\", refuse connections for this many seconds (default "
@@ -104,9 +111,9 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
         QStringLiteral("refuse-next"),
         QStringLiteral("Fault: close the next connection as soon as it is accepted, before "
                        "any byte."));
-    parser.addOptions({help, version, port, bind, model, seed, record, recordOutput, rebootSeconds,
-                       calibrateMs, maxRate, silentAfter, closeAfterFrames, splitLines, splitDelay,
-                       slow, refuse});
+    parser.addOptions({help, version, port, bind, model, seed, record, recordOutput, recordFrames,
+                       rebootSeconds, calibrateMs, maxRate, silentAfter, closeAfterFrames,
+                       splitLines, splitDelay, slow, refuse});
 
     auto fail = [&](const QString& message) {
         *text = message + QStringLiteral("\nTry 'qelsim --help'.");
@@ -199,6 +206,7 @@ ParseResult parseOptions(const QStringList& arguments, SimOptions* options, QStr
     }
     options->recordFile = parser.value(record);
     options->recordOutputFile = parser.value(recordOutput);
+    options->recordFramesFile = parser.value(recordFrames);
     options->maxRate = parser.isSet(maxRate);
     options->refuseNext = parser.isSet(refuse) ? 1 : 0;
     return ParseResult::Run;

@@ -23,6 +23,7 @@ struct SimOptions {
     quint64 seed = 1;
     QString recordFile;       // commands received
     QString recordOutputFile; // bytes sent, exactly
+    QString recordFramesFile; // binary frames sent, as text rows
     int rebootMs = 20000;     // refusing connections after "reboot"
     int calibrateMs = 300;    // time "CALZ" keeps the unit busy
     bool maxRate = false;     // scan frames as fast as the connection takes them

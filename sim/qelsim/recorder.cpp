@@ -1,6 +1,7 @@
 #include "qelsim/recorder.h"
 
 #include <QDateTime>
+#include <charconv>
 
 namespace qelsim {
 
@@ -102,6 +103,51 @@ void OutputRecorder::write(const QByteArray& bytes) {
         return;
     file_.write(bytes);
     file_.flush();
+}
+
+FrameRecorder::~FrameRecorder() {
+    close();
+}
+
+bool FrameRecorder::open(const QString& path, QString* error) {
+    if (!openForWriting(file_, path, error))
+        return false;
+    buffer_ = "frame,time_us";
+    for (const char* kind : {",p", ",t"})
+        for (int ch = 0; ch < 16; ++ch)
+            buffer_ += kind + QByteArray::number(ch);
+    buffer_ += "\r\n";
+    return true;
+}
+
+void FrameRecorder::write(quint64 frame, quint64 timeUs, const std::array<float, 32>& values) {
+    if (!isOpen())
+        return;
+    char text[32];
+    buffer_ += QByteArray::number(frame);
+    buffer_ += ',';
+    buffer_ += QByteArray::number(timeUs);
+    for (float value : values) {
+        const std::to_chars_result r = std::to_chars(text, text + sizeof text, value);
+        buffer_ += ',';
+        buffer_.append(text, r.ptr - text);
+    }
+    buffer_ += "\r\n";
+    if (buffer_.size() > (1 << 20))
+        flush();
+}
+
+void FrameRecorder::flush() {
+    if (!isOpen())
+        return;
+    file_.write(buffer_);
+    file_.flush();
+    buffer_.clear();
+}
+
+void FrameRecorder::close() {
+    flush();
+    file_.close();
 }
 
 } // namespace qelsim

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <array>
 
 namespace qelsim {
 
@@ -44,6 +45,27 @@ public:
 
 private:
     QFile file_;
+};
+
+// The frames sent as datagrams, as comma-separated text with CR LF line
+// ends: a header row "frame,time_us,p0,...,p15,t0,...,t15", then one row
+// per frame with its number, its time in microseconds and the 16 pressures
+// and 16 temperatures as sent, each the shortest decimal text that reads
+// back as the same single-precision number. The capture program's data
+// file has this form, so the two can be compared byte for byte.
+class FrameRecorder {
+public:
+    ~FrameRecorder();
+    bool open(const QString& path, QString* error);
+    bool isOpen() const { return file_.isOpen(); }
+    void write(quint64 frame, quint64 timeUs, const std::array<float, 32>& values);
+    // Writes out what is buffered (at the end of every scan).
+    void flush();
+    void close();
+
+private:
+    QFile file_;
+    QByteArray buffer_;
 };
 
 } // namespace qelsim

@@ -2,7 +2,11 @@
 
 #include "qelsim/link.h"
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace qelsim {
 
@@ -36,12 +40,16 @@ Simulator::~Simulator() {
         delete link_.data();
     recorder_.close();
     output_.close();
+    frameRecord_.close();
 }
 
 bool Simulator::start(QString* error) {
     if (!options_.recordFile.isEmpty() && !recorder_.open(options_.recordFile, error))
         return false;
     if (!options_.recordOutputFile.isEmpty() && !output_.open(options_.recordOutputFile, error))
+        return false;
+    if (!options_.recordFramesFile.isEmpty() &&
+        !frameRecord_.open(options_.recordFramesFile, error))
         return false;
     if (!server_.listen(options_.bind, options_.port)) {
         *error = QStringLiteral("cannot listen on %1 port %2: %3")
@@ -200,6 +208,7 @@ void Simulator::endScan() {
     scanTimer_.stop();
     if (unit_.status() == UnitStatus::Scanning)
         unit_.setStatus(UnitStatus::Ready);
+    frameRecord_.flush();
     emit scanFinished();
 }
 
@@ -218,14 +227,14 @@ void Simulator::runScan() {
     const qint64 limit = (setup_.queued && acquiring_) ? sent_ : produced_;
 
     if (setup_.binary) {
-        int count = 0;
-        while (sent_ < limit && count < kDatagramsPerPass) {
-            if (!sendDatagram(sent_)) {
-                scanTimer_.start(1);
+        const qint64 end = std::min(limit, sent_ + kDatagramsPerPass);
+        while (sent_ < end) {
+            const int count = sendDatagrams(sent_, end);
+            if (count == 0) {
+                scanTimer_.start(1); // the send buffer is full: try again shortly
                 return;
             }
-            ++sent_;
-            ++count;
+            sent_ += count;
         }
     } else {
         if (!link_ || !link_->isOpen()) {
@@ -276,20 +285,43 @@ void Simulator::scheduleScan() {
     scanTimer_.start(int(std::max<qint64>(0, (waitNs + 999999) / 1000000)));
 }
 
-bool Simulator::sendDatagram(qint64 frame) {
-    const QByteArray datagram = binaryFrame(setup_, quint64(frame));
-    if (udp_->writeDatagram(datagram, setup_.host, setup_.port) == datagram.size())
-        return true;
-    if (udp_->error() == QAbstractSocket::TemporaryError)
-        return false; // the send buffer is full: try again shortly
-    if (!udpFailureNoted_) {
-        udpFailureNoted_ = true;
-        emit notice(QStringLiteral("cannot send frames to %1 port %2: %3")
-                        .arg(setup_.host.toString())
-                        .arg(setup_.port)
-                        .arg(udp_->errorString()));
+int Simulator::sendDatagrams(qint64 first, qint64 end) {
+    // Up to a batch of datagrams in one system call.
+    constexpr int kBatch = 64;
+    const int count = int(std::min<qint64>(end - first, kBatch));
+    std::array<QByteArray, kBatch> datagrams;
+    std::array<std::array<float, 2 * kChannels>, kBatch> values;
+    mmsghdr headers[kBatch] = {};
+    iovec vectors[kBatch];
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(setup_.host.toIPv4Address());
+    to.sin_port = htons(setup_.port);
+    for (int i = 0; i < count; ++i) {
+        datagrams[i] =
+            binaryFrame(setup_, quint64(first + i), frameRecord_.isOpen() ? &values[i] : nullptr);
+        vectors[i] = {datagrams[i].data(), size_t(datagrams[i].size())};
+        headers[i].msg_hdr.msg_name = &to;
+        headers[i].msg_hdr.msg_namelen = sizeof to;
+        headers[i].msg_hdr.msg_iov = &vectors[i];
+        headers[i].msg_hdr.msg_iovlen = 1;
     }
-    return true; // a unit does not wait for a host that is not there
+    const int sent = ::sendmmsg(int(udp_->socketDescriptor()), headers, unsigned(count), 0);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
+        return 0;
+    if (sent < 0) {
+        if (!udpFailureNoted_) {
+            udpFailureNoted_ = true;
+            emit notice(QStringLiteral("cannot send frames to %1 port %2: %3")
+                            .arg(setup_.host.toString())
+                            .arg(setup_.port)
+                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        return count; // a unit does not wait for a host that is not there
+    }
+    for (int i = 0; i < sent && frameRecord_.isOpen(); ++i)
+        frameRecord_.write(quint64(first + i), frameTimeUs(setup_, quint64(first + i)), values[i]);
+    return sent;
 }
 
 void Simulator::reboot() {
@@ -300,9 +332,12 @@ void Simulator::reboot() {
     calibrateTimer_.stop();
     unit_.reboot();
     rebooting_ = true;
+    // The port closes before the client's connection does: a client that
+    // tries again the moment it sees its connection close is refused, not
+    // accepted and then reset.
+    server_.close();
     if (link_)
         link_->closeWhenSent();
-    server_.close();
     rebootTimer_.start(options_.rebootMs);
 }
 

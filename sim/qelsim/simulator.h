@@ -74,7 +74,9 @@ private:
     void stopScan();
     void endScan();
     void scheduleScan();
-    bool sendDatagram(qint64 frame);
+    // Sends frames first to end - 1 (at most a batch of them) as datagrams;
+    // returns how many went out, 0 when the send buffer is full.
+    int sendDatagrams(qint64 first, qint64 end);
     void reboot();
     void listenAgain();
     qint64 now() const { return clock_(); }
@@ -86,6 +88,7 @@ private:
     QPointer<Link> link_;
     CommandRecorder recorder_;
     OutputRecorder output_;
+    FrameRecorder frameRecord_;
     QTimer calibrateTimer_;
     QTimer rebootTimer_;
     QTimer scanTimer_;

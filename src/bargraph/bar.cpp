@@ -1,5 +1,6 @@
 #include "bargraph/bar.h"
 
+#include "bargraph/baraccess.h"
 #include "core/numbers.h"
 #include "core/registry.h"
 #include "replies/effects.h"
@@ -60,6 +61,7 @@ QString Bar::RegularFontFamily() {
 
 Bar::Bar() {
     setWindowTitle(QStringLiteral("Bar Graph"));
+    InstallBarAccessibility();
     setAutoFillBackground(true);
     incompleteTimer_ = new QTimer(this);
     incompleteTimer_->setSingleShot(true);
@@ -73,7 +75,9 @@ Bar::Bar() {
 Bar::~Bar() = default;
 
 QSize Bar::sizeHint() const {
-    return QSize(640, 560);
+    // Wide enough that the legend's "-100%" and a range label's "-103.42"
+    // fit their boxes at the rule's own font size.
+    return QSize(960, 440);
 }
 
 void Bar::onLoad() {

@@ -122,6 +122,7 @@ QelConfig::QelConfig() {
     setWindowTitle(QStringLiteral("Qel Configuration"));
 
     SSTab2 = new QTabWidget(this);
+    SSTab2->setObjectName(QStringLiteral("SSTab2"));
 
     // Scan page: rate, period, average and the rate frame on the left, the
     // other settings on the right.

@@ -40,6 +40,9 @@ Commands::Commands() {
     txtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtResult->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     results_ = new LineBox(txtResult, true);
+    // Neither box has a label: named after what they hold.
+    txtCommand->setAccessibleName(QStringLiteral("Command"));
+    txtResult->setAccessibleName(QStringLiteral("Results"));
 
     auto button = [this](const char* name, const char* caption) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);

@@ -1,5 +1,6 @@
 #include "core/form.h"
 
+#include "core/accessnames.h"
 #include "core/activation.h"
 #include "core/registry.h"
 
@@ -19,6 +20,7 @@ Form::~Form() {
 void Form::load() {
     attachToFrame();
     onLoad();
+    NameControls(this);
 }
 
 void Form::attachToFrame() {

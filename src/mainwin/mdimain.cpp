@@ -11,6 +11,7 @@
 #include "mainwin/about.h"
 #include "mainwin/logfile.h"
 #include "mainwin/scan.h"
+#include "mainwin/upload.h"
 #include "replies/settings.h"
 #include "replies/timeout.h"
 #include "session/connection.h"
@@ -20,6 +21,8 @@
 #include "session/mainform.h"
 #include "session/session.h"
 #include "session/state.h"
+#include "spf/createspf.h"
+#include "spf/uploadspf.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -299,11 +302,14 @@ void MDIMain::unload() {
     Registry::unload<Commands>();
     Registry::unload<About>();
     Registry::unload<Error>();
+    Registry::unload<CreateSPF>();
+    Registry::unload<UploadSPF>();
     // The other windows, then the working windows, go with the frame; their
     // unload handlers run too.
     Registry::unload<MasterList>();
     Registry::unload<AllList>();
     Registry::unload<Timeout>();
+    Registry::unload<Upload>();
     Registry::unload<Bar>();
     Registry::unload<Main>();
     Registry::forget(this);
@@ -447,7 +453,7 @@ void MDIMain::mnuCloseLogFile_Click() {
 }
 
 void MDIMain::mnuUploadFileToQel_Click() {
-    // Not yet built.
+    Global::UploadFileToQel();
 }
 
 void MDIMain::mnuOrvikSettings_Click() {
@@ -527,11 +533,11 @@ void MDIMain::mnuErrors_Click() {
 }
 
 void MDIMain::mnuUploadSensorProfileFile_Click() {
-    // Not yet built.
+    Registry::get<UploadSPF>().showForm();
 }
 
 void MDIMain::mnuCreateSensorProfileFile_Click() {
-    // Not yet built.
+    Registry::get<CreateSPF>().showForm();
 }
 
 void MDIMain::mnuAbout_Click() {

@@ -73,6 +73,7 @@ int ChannelOf(QLatin1String t0) {
 // the bar graph shows temperatures, else 1).
 struct Receivers {
     quint64 epoch = ~quint64(0);
+    bool profiles = false;
     bool console = false;
     bool errors = false;
     int column = 1;
@@ -82,6 +83,7 @@ const Receivers& CurrentReceivers() {
     static Receivers r;
     const quint64 now = Registry::stateEpoch();
     if (r.epoch != now) {
+        r.profiles = Global::ProfileWindowsShown();
         r.console = Global::ConsoleShown();
         r.errors = Global::ErrorViewerShown();
         r.column = Global::DisplayItemChecked(Global::DisplayItem::Temperatures) ? 2 : 1;
@@ -108,7 +110,8 @@ void HandleQelLine(QLatin1String line) {
     const HeadTokens head = SplitHead(line);
     const QLatin1String t0 = head.t[0];
 
-    OfferToProfileWindows(line);
+    if (CurrentReceivers().profiles)
+        OfferToProfileWindows(line);
 
     if (ModuleModel) {
         if (t0.startsWith(QLatin1String("Module")))

@@ -12,6 +12,8 @@ namespace Global {
 
 // --- the sensor profile windows (src/spf) ---------------------------------
 
+// Whether CreateSPF or UploadSPF is shown (asked as ConsoleShown below).
+bool ProfileWindowsShown();
 // Offers a line to CreateSPF and then to UploadSPF, each while it is shown.
 void OfferToProfileWindows(QLatin1String line);
 

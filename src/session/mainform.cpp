@@ -158,6 +158,13 @@ Main::Main() {
     lstIpHistory->setObjectName(QStringLiteral("lstIpHistory"));
     Place(lstIpHistory, 4080, 3120, 2775, 1620);
 
+    // Read out as "Open New Qel Connection" and "Open Existing QEL
+    // Connection", each with the instruction beside it as its description.
+    Label1->setBuddy(txtIpAdd);
+    Label2->setBuddy(lstIpHistory);
+    txtIpAdd->setAccessibleDescription(Label3->text().trimmed());
+    lstIpHistory->setAccessibleDescription(Label4->text().trimmed());
+
     Winsock1 = new QTcpSocket(this);
     Winsock1->setObjectName(QStringLiteral("Winsock1"));
 
@@ -171,9 +178,17 @@ Main::Main() {
     tmrResponse = new QTimer(this);
     tmrResponse->setObjectName(QStringLiteral("tmrResponse"));
     tmrResponse->setInterval(5000);
+    tmrResponse->setTimerType(Qt::PreciseTimer); // five seconds, not up to 5 % more or less
 
     connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
     connect(lstIpHistory, &QListWidget::itemClicked, this, &Main::lstIpHistory_Click);
+    // Picking an entry with the arrow keys or Space counts as clicking it;
+    // refilling the list (which selects nothing) does not.
+    connect(lstIpHistory, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> picked = lstIpHistory->selectedItems();
+        if (!picked.isEmpty())
+            lstIpHistory_Click(picked.first());
+    });
     connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
     Winsock1->setReadBufferSize(ReadCap);
     connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
