@@ -61,7 +61,14 @@ QString Apply(const QString& rule, const QString& in) {
         return number(Global::CalcFrameRate(args[0].toShort(), args[1].toFloat()));
     if (rule == QLatin1String("averages"))
         return number(Global::AveragesForRate(args[0].toFloat(), args[1].toFloat()));
-    QStringList t = rule == QLatin1String("tokens") ? SplitTokens(in) : Main::ArrivalLines(in);
+    QStringList t;
+    if (rule == QLatin1String("tokens")) {
+        t = SplitTokens(in);
+    } else {
+        const QByteArray bytes = in.toLatin1();
+        for (const QByteArrayView line : Main::ArrivalLines(bytes))
+            t << QString::fromLatin1(line.data(), line.size());
+    }
     const int count = t.size();
     while (rule == QLatin1String("tokens") && !t.isEmpty() && t.last().isEmpty())
         t.removeLast();

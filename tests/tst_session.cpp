@@ -5,6 +5,7 @@
 
 #include "program.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -158,6 +159,54 @@ private slots:
         }
         QCOMPARE(FileContents(log), QByteArray("ERROR: one\r\nERROR: two\r\nERROR: three\r\n"
                                                "ERROR: four\r\nERROR: seven\r\n"));
+    }
+
+    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf_data() {
+        QTest::addColumn<QByteArray>("arrival"); // with a read cap of 16 bytes
+        QTest::addColumn<QByteArray>("cut");     // what is cut into lines
+        QTest::addColumn<QByteArray>("held");    // what starts the next arrival
+        QTest::newRow("below the cap")
+            << QByteArray("A\r\nBC") << QByteArray("A\r\nBC") << QByteArray();
+        QTest::newRow("at the cap") << QByteArray("0123456\r\n89ABCDE") << QByteArray("0123456\r\n")
+                                    << QByteArray("89ABCDE");
+        QTest::newRow("CR at the cap, its LF not yet read")
+            << QByteArray("0123\r\n6789ABCDE\r") << QByteArray("0123\r\n")
+            << QByteArray("6789ABCDE\r");
+        QTest::newRow("at the cap, ending with CR LF")
+            << QByteArray("0123456789ABCD\r\n") << QByteArray("0123456789ABCD\r\n") << QByteArray();
+        QTest::newRow("at the cap without CR LF")
+            << QByteArray("0123456789ABCDEF") << QByteArray("0123456789ABCDEF") << QByteArray();
+    }
+
+    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf() {
+        QFETCH(QByteArray, arrival);
+        QFETCH(QByteArray, cut);
+        QFETCH(QByteArray, held);
+        QByteArray kept("left from before");
+        Main::CutArrival(arrival, kept, 16);
+        QCOMPARE(arrival, cut);
+        QCOMPARE(kept, held);
+    }
+
+    void streamReadInArrivalsThatFillTheCapLosesNoLine() {
+        // A unit that sends faster than the windows follow: each time the
+        // socket is read it holds more than the cap, until the stream ends.
+        QByteArray stream;
+        for (int i = 0; stream.size() < 20000; ++i)
+            stream += "L" + QByteArray::number(i) + QByteArray(i % 29, ' ') + "\r\n";
+        QBuffer socket(&stream);
+        QVERIFY(socket.open(QIODevice::ReadOnly));
+        QByteArray held;
+        QByteArray handed;
+        int capped = 0;
+        while (socket.bytesAvailable() > 0) {
+            const QByteArray arrival = Main::TakeArrival(socket, held, 100);
+            capped += arrival.size() + held.size() == 100; // what it read, held back or not
+            for (const QByteArrayView line : Main::ArrivalLines(arrival))
+                handed += line.toByteArray() + "\r\n";
+        }
+        QVERIFY(capped > 150);
+        QCOMPARE(handed, stream);
     }
 
     void refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {

@@ -143,7 +143,7 @@ void Bar::InitBackground() {
         shaBar[i].visible = true;
         shaBar[i].fill = QColor(0, 0, 255);
     }
-    frameChanges_ = unpainted_ = QRegion();
+    frameChanges_ = unpainted_ = 0;
     update();
 }
 
@@ -209,7 +209,7 @@ void Bar::DrawBackground() {
     for (int i = 0; i < Global::ChannelCount; ++i)
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
-    frameChanges_ = unpainted_ = QRegion();
+    frameChanges_ = unpainted_ = 0;
     update();
 }
 
@@ -293,12 +293,14 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
     }
     Global::BarGeom[nChan] = g;
 
-    const QRect before = pixelBounds(shaBar[nChan].px);
+    // Where the bar was painted is worked out once until the next paint,
+    // where it is now when the paint's region is.
+    const QRectF before = shaBar[nChan].px;
     placeBar(nChan);
-    const QRect after = pixelBounds(shaBar[nChan].px);
-    if (before != after) {
-        markScanDirty(before);
-        markScanDirty(after);
+    if (shaBar[nChan].px != before) {
+        if (!((frameChanges_ | unpainted_) & barBit(nChan)))
+            barBefore_[nChan] = pixelBounds(before);
+        markScanDirty(barBit(nChan));
     }
     if (nChan == Global::ChannelCount - 1)
         frameComplete();
@@ -310,12 +312,34 @@ void Bar::SetPressValue(qint16 nChan, const QString& sPress) {
     setCaption(labPress[nChan], FormatFixed(LeadingNumber(sPress), Global::BarFormat), true);
 }
 
+void Bar::SetPressValue(qint16 nChan, QLatin1String sPress) {
+    if (nChan < 0 || nChan >= Global::ChannelCount || !isShown())
+        return;
+    // Written into a buffer first: a string is made only when the text changes.
+    const double value = LeadingNumber(sPress);
+    FixedDigits text;
+    if (!FormatFixedInto(value, FixedDecimals(Global::BarFormat), text)) {
+        setCaption(labPress[nChan], FormatFixed(value, Global::BarFormat), true);
+        return;
+    }
+    if (labPress[nChan].caption != text.view())
+        setCaption(labPress[nChan], QString(text.view()), true);
+}
+
 void Bar::SetFrame(const QString& sFrame) {
     if (!isShown())
         return;
     // An earlier frame whose last channel never came ends here.
     frameComplete();
     setCaption(labFrameData, sFrame, true);
+}
+
+void Bar::SetFrame(QLatin1String sFrame) {
+    if (!isShown())
+        return;
+    frameComplete();
+    if (labFrameData.caption != sFrame)
+        setCaption(labFrameData, QString(sFrame), true);
 }
 
 void Bar::SetMaxValue(qint16 nChan, const QString& sPress) {
@@ -365,7 +389,7 @@ void Bar::setCaption(BarLabel& label, const QString& text, bool scanPath) {
         return;
     label.caption = text;
     if (scanPath)
-        markScanDirty(pixelBounds(label.px));
+        markScanDirty(scanBit(label));
     else
         update(pixelBounds(label.px));
 }
@@ -387,12 +411,31 @@ QRect Bar::lineBounds(const BarLine& line) const {
     return QRectF(line.px.p1(), line.px.p2()).normalized().toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
-void Bar::markScanDirty(const QRect& r) {
-    if (r.isEmpty())
-        return;
-    if (frameChanges_.isEmpty())
+quint64 Bar::scanBit(const BarLabel& label) const {
+    if (&label == &labFrameData)
+        return FrameBit;
+    return pressBit(int(&label - labPress));
+}
+
+void Bar::markScanDirty(quint64 bits) {
+    if (!frameChanges_)
         incompleteTimer_->start();
-    frameChanges_ += r;
+    frameChanges_ |= bits;
+}
+
+QRegion Bar::scanRegion(quint64 bits) const {
+    QRegion region;
+    if (bits & FrameBit)
+        region += pixelBounds(labFrameData.px);
+    for (int i = 0; i < ChannelSlots; ++i) {
+        if (bits & pressBit(i))
+            region += pixelBounds(labPress[i].px);
+        if (bits & barBit(i)) {
+            region += barBefore_[i];
+            region += pixelBounds(shaBar[i].px);
+        }
+    }
+    return region;
 }
 
 int Bar::refreshMs() const {
@@ -409,9 +452,9 @@ int Bar::refreshMs() const {
 // be arriving when Qt would get round to it.
 void Bar::frameComplete() {
     incompleteTimer_->stop();
-    unpainted_ += frameChanges_;
-    frameChanges_ = QRegion();
-    if (unpainted_.isEmpty())
+    unpainted_ |= frameChanges_;
+    frameChanges_ = 0;
+    if (!unpainted_)
         return;
     const qint64 since = lastPaint_.isValid() ? lastPaint_.elapsed() : refreshMs();
     if (since >= refreshMs()) {
@@ -424,16 +467,17 @@ void Bar::frameComplete() {
 
 void Bar::paintCompletedFrames() {
     // While a frame is half received, its last channel paints instead.
-    if (!frameChanges_.isEmpty() || unpainted_.isEmpty())
+    if (frameChanges_ || !unpainted_)
         return;
-    const QRegion region = unpainted_;
-    unpainted_ = QRegion();
-    repaint(region);
+    const QRegion region = scanRegion(unpainted_);
+    unpainted_ = 0;
+    if (!region.isEmpty())
+        repaint(region);
 }
 
 void Bar::paintIncompleteFrame() {
-    const QRegion region = unpainted_ + frameChanges_;
-    unpainted_ = frameChanges_ = QRegion();
+    const QRegion region = scanRegion(unpainted_ | frameChanges_);
+    unpainted_ = frameChanges_ = 0;
     update(region);
 }
 
@@ -589,11 +633,11 @@ void BarSetXScale() {
     Registry::get<Bar>().SetXScale();
 }
 
-void BarSetFrame(const QString& sFrame) {
+void BarSetFrame(QLatin1String sFrame) {
     Registry::get<Bar>().SetFrame(sFrame);
 }
 
-void BarSetPressValue(qint16 nChan, const QString& sPress) {
+void BarSetPressValue(qint16 nChan, QLatin1String sPress) {
     Registry::get<Bar>().SetPressValue(nChan, sPress);
 }
 

@@ -9,9 +9,10 @@
 // creates them, DrawBackground places them as fractions of the drawing area
 // (the widget's client rectangle), and every change marks exactly the
 // rectangles it touched as dirty. The changes a frame makes (frame number,
-// value labels, bars) are collected and painted together when the frame's
-// last channel arrives, at most once per screen refresh: frames that come
-// faster than the screen refreshes are merged into the next paint.
+// value labels, bars) are noted by control, not by rectangle, and painted
+// together when the frame's last channel arrives, at most once per screen
+// refresh: frames that come faster than the screen refreshes are merged into
+// the next paint, which shows the controls as the last frame left them.
 
 #include "core/form.h"
 #include "session/state.h"
@@ -74,7 +75,9 @@ public:
     void SetXScale();
     void CalcBar(qint16 nChan, float fValue, float fMax);
     void SetPressValue(qint16 nChan, const QString& sPress);
+    void SetPressValue(qint16 nChan, QLatin1String sPress);
     void SetFrame(const QString& sFrame);
+    void SetFrame(QLatin1String sFrame);
     void SetMaxValue(qint16 nChan, const QString& sPress);
     void SetMinValue(qint16 nChan, const QString& sPress);
     void TagHighAndLow(qint16 nRangeStart, qint16 nRangeEnd);
@@ -121,7 +124,13 @@ private:
     void placeBar(int chan);
     QRect pixelBounds(const QRectF& r) const;
     QRect lineBounds(const BarLine& line) const;
-    void markScanDirty(const QRect& r);
+    // The scan path's controls, one bit each in the change sets below.
+    static constexpr quint64 FrameBit = quint64(1) << (2 * ChannelSlots);
+    static quint64 pressBit(int chan) { return quint64(1) << chan; }
+    static quint64 barBit(int chan) { return quint64(1) << (ChannelSlots + chan); }
+    quint64 scanBit(const BarLabel& label) const;
+    void markScanDirty(quint64 bits);
+    QRegion scanRegion(quint64 bits) const;
     void frameComplete();
     void paintCompletedFrames();
     void paintIncompleteFrame();
@@ -140,8 +149,9 @@ private:
     BarLabel labLeg[GridSlots];
     BarShape shaBar[ChannelSlots];
 
-    QRegion frameChanges_;              // what the frame being received changed
-    QRegion unpainted_;                 // what completed frames changed, not yet painted
+    quint64 frameChanges_ = 0;          // what the frame being received changed
+    quint64 unpainted_ = 0;             // what completed frames changed, not yet painted
+    QRect barBefore_[ChannelSlots];     // where a changed bar was when it was last painted
     QTimer* incompleteTimer_ = nullptr; // shows a frame whose last channel never comes
     QTimer* refreshTimer_ = nullptr;    // paints completed frames at the next refresh
     QElapsedTimer lastPaint_;           // since the last paint

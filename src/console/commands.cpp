@@ -167,7 +167,7 @@ void Commands::cmdClear_Click() {
     txtCommand->setFocus();
 }
 
-void Commands::EchoLine(const QString& line) {
+void Commands::EchoLine(QLatin1String line) {
     // Once the text has reached the limit the oldest line goes for each new
     // one. The results always end with CR LF when they hold anything, so the
     // text before the first CR LF is always a whole line here.
@@ -182,9 +182,13 @@ QString Commands::ResultText() const {
 
 namespace Global {
 
-void EchoToConsole(const QString& line) {
-    if (Registry::isShown<Commands>())
-        Registry::get<Commands>().EchoLine(line);
+bool ConsoleShown() {
+    return Registry::isShown<Commands>();
+}
+
+void EchoToConsole(QLatin1String line) {
+    if (Commands* console = Registry::peek<Commands>())
+        console->EchoLine(line);
 }
 
 } // namespace Global

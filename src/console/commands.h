@@ -3,6 +3,8 @@
 
 #include "core/form.h"
 
+#include <QLatin1String>
+
 class LineBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -16,7 +18,7 @@ public:
     // the line and CR LF are appended; from then on the text up to and
     // including its first CR LF goes first. Its cost does not grow with the
     // box's length.
-    void EchoLine(const QString& line);
+    void EchoLine(QLatin1String line);
     // The results box's text as the echo rule sees it (lines ended by CR LF).
     QString ResultText() const;
 

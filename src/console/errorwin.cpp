@@ -74,9 +74,13 @@ QString Error::ErrorText() const {
 
 namespace Global {
 
+bool ErrorViewerShown() {
+    return Registry::isShown<Error>();
+}
+
 void EchoToErrorViewer(const QString& line) {
-    if (Registry::isShown<Error>())
-        Registry::get<Error>().AppendError(line);
+    if (Error* viewer = Registry::peek<Error>())
+        viewer->AppendError(line);
 }
 
 } // namespace Global

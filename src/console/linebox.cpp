@@ -6,6 +6,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <cstring>
+
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 } // namespace
@@ -18,47 +20,79 @@ LineBox::LineBox(QPlainTextEdit* view, bool followEnd)
     connect(updateTimer_, &QTimer::timeout, this, &LineBox::updateView);
 }
 
-void LineBox::appendLine(const QString& line) {
-    const QString text = line + LineEnd;
-    qsizetype from = 0;
-    while (from < text.size()) {
-        const qsizetype pair = text.indexOf(LineEnd, from);
-        const qsizetype end = pair + LineEnd.size(); // the text ends with a pair
-        lines_.push_back(text.mid(from, end - from));
-        length_ += end - from;
-        from = end;
+void LineBox::appendLine(QStringView line) {
+    const qint64 from = end();
+    text_.append(line);
+    text_.append(LineEnd);
+    noteLinesFrom(from);
+}
+
+void LineBox::appendLine(QLatin1String line) {
+    const qint64 from = end();
+    text_.append(line);
+    text_.append(LineEnd);
+    if (std::memchr(line.data(), '\r', size_t(line.size()))) {
+        noteLinesFrom(from); // it may hold CR LF pairs of its own
+        return;
+    }
+    starts_.push_back(from);
+    scheduleUpdate();
+}
+
+void LineBox::noteLinesFrom(qint64 from) {
+    // The text before `from` ends with CR LF, so no pair spans the two.
+    const QStringView added = QStringView(text_).mid(from - base_);
+    qsizetype at = 0;
+    while (at < added.size()) {
+        starts_.push_back(from + at);
+        at = added.indexOf(LineEnd, at) + LineEnd.size(); // the text ends with a pair
     }
     scheduleUpdate();
 }
 
 bool LineBox::dropFirstLine() {
-    if (lines_.empty())
+    if (starts_.empty())
         return false;
-    length_ -= lines_.front().size();
-    lines_.pop_front();
+    starts_.pop_front();
+    if (starts_.empty()) {
+        base_ = end();
+        text_.truncate(0);
+    } else {
+        // Dropped lines stay in front of the text until they are half of it.
+        const qint64 dead = starts_.front() - base_;
+        if (dead >= 16384 && 2 * dead >= text_.size()) {
+            text_.remove(0, dead);
+            base_ += dead;
+        }
+    }
     ++droppedSinceView_;
     scheduleUpdate();
     return true;
 }
 
 void LineBox::clear() {
-    lines_.clear();
-    length_ = 0;
+    starts_.clear();
+    text_.clear();
+    base_ = 0;
     viewLines_ = 0;
     droppedSinceView_ = 0;
     view_->clear();
 }
 
-QString LineBox::text() const {
-    QString all;
-    all.reserve(length_);
-    for (const QString& line : lines_)
-        all += line;
-    return all;
+QStringView LineBox::lineAt(size_t i) const {
+    const qint64 from = starts_[i];
+    const qint64 to = i + 1 < starts_.size() ? starts_[i + 1] : end();
+    return QStringView(text_).mid(from - base_, to - from);
 }
 
-QString LineBox::displayText(const QString& lineWithoutEnd) {
-    QString shown = lineWithoutEnd;
+QString LineBox::text() const {
+    if (starts_.empty())
+        return QString();
+    return text_.mid(starts_.front() - base_);
+}
+
+QString LineBox::displayText(QStringView lineWithoutEnd) {
+    QString shown = lineWithoutEnd.toString();
     for (QChar& c : shown) {
         switch (c.unicode()) {
         case '\r':
@@ -108,12 +142,12 @@ void LineBox::updateView() {
     }
 
     // The box now shows the first viewLines_ lines; add the rest. Lines that
-    // were dropped again before this update are gone from lines_ already.
-    const int total = int(lines_.size());
+    // were dropped again before this update are gone from starts_ already.
+    const int total = int(starts_.size());
     if (viewLines_ < total) {
         QString add;
         for (int i = viewLines_; i < total; ++i) {
-            add += displayText(lines_[size_t(i)].chopped(LineEnd.size()));
+            add += displayText(lineAt(size_t(i)).chopped(LineEnd.size()));
             add += QLatin1Char('\n');
         }
         const int caretAnchor = view_->textCursor().anchor();

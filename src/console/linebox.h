@@ -2,9 +2,10 @@
 // LineBox: the text of a read-only box that only ever grows by whole lines at
 // its end, loses lines at its start, or is emptied.
 //
-// The text is kept as a list of lines, each with its CR LF, and a running
-// character count, so appending a line and dropping the first one cost the
-// same whatever the box holds. The box itself (a QPlainTextEdit, one block
+// The text is kept in one string that grows at its end and is cut at its
+// start only now and then, with the start of every line beside it, so
+// appending a line and dropping the first one cost the same whatever the box
+// holds, and neither allocates a string of its own. The box itself (a QPlainTextEdit, one block
 // per line, an empty block last where the caret rests after the final CR LF)
 // is brought up to date on the next pass of the event loop, and while lines
 // stream in at most every UpdateInterval milliseconds: lines that arrive
@@ -12,8 +13,10 @@
 // dropped before they were ever shown are never laid out.
 
 #include <QElapsedTimer>
+#include <QLatin1String>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 #include <deque>
 
 class QPlainTextEdit;
@@ -33,7 +36,8 @@ public:
 
     // Appends the line and CR LF. A line that holds CR LF pairs of its own
     // becomes several lines, as it would in the text.
-    void appendLine(const QString& line);
+    void appendLine(QStringView line);
+    void appendLine(QLatin1String line);
     // Drops the text up to and including its first CR LF; false when empty.
     bool dropFirstLine();
     // Empties the text and the box at once.
@@ -41,7 +45,7 @@ public:
 
     // The text with every line ended by CR LF.
     QString text() const;
-    qsizetype length() const { return length_; }
+    qsizetype length() const { return end() - (starts_.empty() ? end() : starts_.front()); }
 
     // Brings the box up to date now (the event loop does it otherwise).
     void updateView();
@@ -49,17 +53,25 @@ public:
     // How a line is shown in its block: a lone CR or LF inside a line (the
     // unit's lines end at CR LF, so either may stand alone in one) would
     // split the block, so each is shown by its control picture.
-    static QString displayText(const QString& lineWithoutEnd);
+    static QString displayText(QStringView lineWithoutEnd);
 
 private:
+    // Positions count characters since the box was created (or emptied);
+    // text_ holds those from base_ on.
+    qint64 end() const { return base_ + text_.size(); }
+    QStringView lineAt(size_t i) const; // with its CR LF
+    // Records the lines that text_ gained from position `from` on (the text
+    // appended ends with CR LF).
+    void noteLinesFrom(qint64 from);
     void scheduleUpdate();
 
     QPlainTextEdit* view_;
     QTimer* updateTimer_;
     QElapsedTimer sinceUpdate_;
     bool followEnd_;
-    std::deque<QString> lines_; // each ends with CR LF
-    qsizetype length_ = 0;
-    int viewLines_ = 0;        // lines the box showed after its last update
-    int droppedSinceView_ = 0; // lines dropped from the start since then
+    QString text_;              // the text, perhaps with dropped lines still before the first
+    qint64 base_ = 0;           // the position of text_'s first character
+    std::deque<qint64> starts_; // where each line starts
+    int viewLines_ = 0;         // lines the box showed after its last update
+    int droppedSinceView_ = 0;  // lines dropped from the start since then
 };

@@ -13,7 +13,9 @@ Form::Form(QWidget* parent) : QWidget(parent) {
     Activation::install();
 }
 
-Form::~Form() = default;
+Form::~Form() {
+    Registry::noteStateChange();
+}
 
 void Form::load() {
     attachToFrame();
@@ -37,6 +39,8 @@ void Form::attachToFrame() {
             const QSize inner =
                 testAttribute(Qt::WA_Resized) || !sizeHint().isValid() ? size() : sizeHint();
             QMdiSubWindow* sub = area->addSubWindow(this);
+            // Whether the form counts as shown follows its sub-window.
+            sub->installEventFilter(this);
             sub->setWindowTitle(windowTitle());
             sub->resize(inner.grownBy(sub->contentsMargins()));
             sub->hide();
@@ -90,6 +94,19 @@ void Form::unload() {
     } else {
         deleteLater();
     }
+}
+
+bool Form::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+        Registry::noteStateChange();
+    return QWidget::event(event);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        Registry::noteStateChange();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

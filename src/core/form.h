@@ -45,6 +45,8 @@ protected:
     virtual void onActivate() {}
     virtual void onUnload() {}
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void attachToFrame();

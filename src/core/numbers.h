@@ -12,7 +12,10 @@ constexpr int TokenCount = 101;
 // number (optional sign, digits with an optional point, optional exponent
 // "E" with optional sign and digits); text without one reads as 0.
 // "12.5" -> 12.5, "7x" -> 7, " -3" -> -3, ".5" -> 0.5, "" -> 0, "abc" -> 0.
-double LeadingNumber(const QString& text);
+// The number is read in place, without a copy of the text, and the same way
+// whatever the desktop's locale (the point is always the decimal point).
+double LeadingNumber(QStringView text);
+double LeadingNumber(QLatin1String text);
 
 // Conversion to a 16-bit integer: nearest integer, halves to the even
 // neighbour (6.5 -> 6, 7.5 -> 8, -2.5 -> -2). A value outside the 16-bit
@@ -25,7 +28,8 @@ float ToSingle(double value);
 
 // The leading number of a text as a single-precision value (the two rules
 // above together), as the program reads a unit's or a box's number.
-float LeadingSingle(const QString& text);
+float LeadingSingle(QStringView text);
+float LeadingSingle(QLatin1String text);
 
 // General number format of a single-precision value: at most 7 significant
 // digits, no zero before the point for magnitudes below 1 (".5", "-.25"),
@@ -43,8 +47,22 @@ QString FormatGeneralBlank(float value);
 // rounds to zero is written without a minus sign.
 QString FormatFixed(double value, const QString& format);
 
+// The number of decimals of a fixed-decimal format ("0.00" has 2).
+int FixedDecimals(const QString& format);
+
+// The fixed-decimal format written into the caller's buffer, without a
+// string of its own, for a value of at most 15 decimals whose digits fit a
+// double exactly; false otherwise (FormatFixed writes every value).
+struct FixedDigits {
+    char text[40];
+    int size = 0;
+    QLatin1String view() const { return QLatin1String(text, size); }
+};
+bool FormatFixedInto(double value, int decimals, FixedDigits& out);
+
 // Removes blanks (only the character ' ') from both ends.
 QString TrimBlanks(const QString& text);
+QLatin1String TrimBlanks(QLatin1String text);
 
 // Splits a reply line at every single blank into exactly TokenCount tokens:
 // two blanks in a row give an empty token between them, a leading blank an

@@ -9,6 +9,7 @@ struct Entry {
     const QMetaObject* type;
     QPointer<QWidget> window;
 };
+quint64 epoch = 0;
 QList<Entry*>& entries() {
     static QList<Entry*> list;
     return list;
@@ -23,7 +24,16 @@ QPointer<QWidget>& slotFor(const QMetaObject* type) {
     return entries().last()->window;
 }
 
+quint64 stateEpoch() {
+    return epoch;
+}
+
+void noteStateChange() {
+    ++epoch;
+}
+
 void forget(QWidget* window) {
+    noteStateChange();
     for (Entry* e : entries())
         if (e->window == window)
             e->window = nullptr;
@@ -40,6 +50,7 @@ QList<QWidget*> windows() {
 void unloadAll() {
     // Guarded pointers: deleting one window may take others with it (the
     // frame owns the top-level forms), so each is checked before its delete.
+    noteStateChange();
     QList<QPointer<QWidget>> list;
     for (QWidget* w : windows())
         list.append(w);

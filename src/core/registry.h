@@ -24,6 +24,13 @@ void unloadAll();
 // Every registered window, oldest first.
 QList<QWidget*> windows();
 
+// A count that moves on whenever a window of the program is shown, hidden,
+// dropped from the registry or destroyed, and whenever the frame's display
+// options change. Code that works out once which windows are shown (the
+// reply dispatcher, for every line) keeps its answer while the count stays.
+quint64 stateEpoch();
+void noteStateChange();
+
 template <class T> T* peek() {
     return static_cast<T*>(slot<T>().data());
 }

@@ -117,7 +117,9 @@ MDIMain::MDIMain() {
     buildStatusBar();
 }
 
-MDIMain::~MDIMain() = default;
+MDIMain::~MDIMain() {
+    Registry::noteStateChange(); // the display options go with the frame
+}
 
 QAction* MDIMain::addItem(QMenu* menu, const char* name, const char* caption) {
     QAction* action = menu->addAction(QString::fromLatin1(caption));
@@ -213,8 +215,10 @@ void MDIMain::buildMenus() {
     mnuAbout = item(mnuHelp, "mnuAbout", "About", &MDIMain::mnuAbout_Click);
 
     // The display options carry check marks; each handler sets them itself.
-    for (int i = 0; i < Global::DisplayItemCount; ++i)
+    for (int i = 0; i < Global::DisplayItemCount; ++i) {
         DisplayItemAction(i)->setCheckable(true);
+        connect(DisplayItemAction(i), &QAction::toggled, this, [] { Registry::noteStateChange(); });
+    }
 }
 
 void MDIMain::buildToolbar() {

@@ -5,20 +5,27 @@
 // acts on (named in each group). Each does nothing visible while its window
 // is not loaded or not shown, as the window's own rule says.
 
+#include <QLatin1String>
 #include <QString>
 
 namespace Global {
 
 // --- the sensor profile windows (src/spf) ---------------------------------
 
+// Whether CreateSPF or UploadSPF is shown (asked as ConsoleShown below).
+bool ProfileWindowsShown();
 // Offers a line to CreateSPF and then to UploadSPF, each while it is shown.
-void OfferToProfileWindows(const QString& line);
+void OfferToProfileWindows(QLatin1String line);
 
 // --- the console and the error viewer (src/console) -----------------------
 
-// The console's echo of a line, while the console is shown.
-void EchoToConsole(const QString& line);
-// The error viewer's list: the line and CR LF, while the viewer is shown.
+// Whether the console and the error viewer are shown. The dispatcher asks
+// once while no window changes (Registry::stateEpoch) and echoes only then.
+bool ConsoleShown();
+bool ErrorViewerShown();
+// The console's echo of a line.
+void EchoToConsole(QLatin1String line);
+// The error viewer's list: the line and CR LF.
 void EchoToErrorViewer(const QString& line);
 
 // --- the configuration dialog (src/config) --------------------------------
@@ -34,8 +41,8 @@ bool EuChecked();
 // --- the bar graph (src/bargraph) -----------------------------------------
 
 void BarSetXScale();
-void BarSetFrame(const QString& sFrame);
-void BarSetPressValue(qint16 nChan, const QString& sPress);
+void BarSetFrame(QLatin1String sFrame);
+void BarSetPressValue(qint16 nChan, QLatin1String sPress);
 void BarCalcBar(qint16 nChan, float fValue, float fMax);
 
 } // namespace Global

@@ -14,8 +14,7 @@
 
 namespace Global {
 
-void HandleFrameHeader(const QString& line, const QStringList& tokens) {
-    const QString frameText = tokens.value(2);
+void HandleFrameHeader(QLatin1String line, QLatin1String frameText) {
     const float frame = LeadingSingle(frameText);
 
     // The frame numbered FramesPerScan - 1 is the last of the scan.
@@ -27,32 +26,33 @@ void HandleFrameHeader(const QString& line, const QStringList& tokens) {
     if (!LogScanData)
         return;
     if (LogIsCsv) {
-        const float time = FrameInterval * frame;
-        WriteLog(LogField, ExtTrigger ? QStringLiteral("XTRIG") : FormatGeneral(time));
+        if (ExtTrigger) {
+            WriteLog(LogField, QLatin1String("XTRIG"));
+        } else {
+            const QByteArray time = FormatGeneral(FrameInterval * frame).toLatin1();
+            WriteLog(LogField, QLatin1String(time.constData(), time.size()));
+        }
         WriteLog(LogField, frameText);
     } else {
         WriteLog(LogLine, line);
     }
 }
 
-void HandleChannelLine(int channel, const QString& line, const QStringList& tokens, int column) {
+void HandleChannelLine(int channel, QLatin1String line, QLatin1String pressure,
+                       QLatin1String shown) {
     if (channel < 0 || channel >= ChannelCount)
         return;
     const qint16 nChan = static_cast<qint16>(channel);
-    const QString value = tokens.value(column == 2 ? 2 : 1);
 
-    BarSetPressValue(nChan, value);
-    BarCalcBar(nChan, LeadingSingle(value), ChannelFullScale[nChan]);
+    BarSetPressValue(nChan, shown);
+    BarCalcBar(nChan, LeadingSingle(shown), ChannelFullScale[nChan]);
 
     if (!LogScanData)
         return;
     if (LogIsCsv) {
         // The pressure is logged whatever the bar graph shows; channel 15
         // ends the row.
-        if (nChan < ChannelCount - 1)
-            WriteLog(LogField, tokens.value(1));
-        else
-            WriteLog(LogRowEnd, tokens.value(1));
+        WriteLog(nChan < ChannelCount - 1 ? LogField : LogRowEnd, pressure);
     } else {
         WriteLog(LogLine, line);
     }

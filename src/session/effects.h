@@ -4,6 +4,7 @@
 // them: each procedure here is declared beside the code that calls it and
 // defined with the window or module it acts on (named in each group).
 
+#include <QLatin1String>
 #include <QString>
 
 namespace Global {
@@ -46,7 +47,10 @@ bool WriteZomraCfg();
 
 // --- the reply handling (src/replies) -------------------------------------
 
-// One received line, without its CR LF: the reply dispatcher.
+// One received line, without its CR LF: the reply dispatcher. The line's
+// characters are bytes, as everything the unit sends (Latin-1); the transport
+// hands each line as a view of what it received.
+void HandleQelLine(QLatin1String line);
 void HandleQelLine(const QString& line);
 // Run by SendList at the end of a list while SavePending is set.
 void SaveAndReboot();

@@ -57,24 +57,26 @@ void FlushLog() {
     completeUpTo = 0;
 }
 
-void WriteLog(qint16 kind, const QString& text) {
+void WriteLog(qint16 kind, QLatin1String text) {
     if (!LogFileOpen || !file)
         return;
     switch (kind) {
     case LogLine: {
         const qsizetype at = buffer.size();
-        buffer += text.toLatin1();
+        buffer.append(text.data(), text.size());
         if (LogIsCsv)
             std::replace(buffer.begin() + at, buffer.end(), ' ', ',');
         buffer += "\r\n";
         break;
     }
-    case LogField:
-        buffer += TrimBlanks(text).toLatin1();
+    case LogField: {
+        const QLatin1String trimmed = TrimBlanks(text);
+        buffer.append(trimmed.data(), trimmed.size());
         buffer += ',';
         return; // the line goes on
+    }
     case LogRowEnd:
-        buffer += text.toLatin1();
+        buffer.append(text.data(), text.size());
         buffer += "\r\n";
         break;
     default:
@@ -85,6 +87,13 @@ void WriteLog(qint16 kind, const QString& text) {
         FlushLog();
     else if (!flushTimer().isActive())
         flushTimer().start();
+}
+
+void WriteLog(qint16 kind, const QString& text) {
+    if (!LogFileOpen || !file)
+        return;
+    const QByteArray bytes = text.toLatin1();
+    WriteLog(kind, QLatin1String(bytes.constData(), bytes.size()));
 }
 
 bool OpenLogWriter(const QString& path, QString* reason) {

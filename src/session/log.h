@@ -10,6 +10,7 @@
 // that cannot be written (a full disk, a lost network share) is closed at
 // once and the operator told, once (Global::LogFileFailed).
 
+#include <QLatin1String>
 #include <QString>
 
 namespace Global {
@@ -22,7 +23,8 @@ enum LogKind : qint16 {
 };
 
 // Writes one record; does nothing while no log file is open or for a kind
-// that is none of the above.
+// that is none of the above. Characters are written as bytes (Latin-1).
+void WriteLog(qint16 kind, QLatin1String text);
 void WriteLog(qint16 kind, const QString& text);
 
 // Creates or truncates the file and makes it the log (an open log is closed

@@ -20,11 +20,14 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -187,7 +190,7 @@ Main::Main() {
             lstIpHistory_Click(picked.first());
     });
     connect(Winsock1, &QTcpSocket::connected, this, &Main::Winsock1_Connect);
-    Winsock1->setReadBufferSize(256 * 1024);
+    Winsock1->setReadBufferSize(ReadCap);
     connect(Winsock1, &QTcpSocket::readyRead, this, &Main::Winsock1_DataArrival);
     connect(Winsock1, &QTcpSocket::disconnected, this, &Main::Winsock1_Close);
     connect(Winsock1, &QTcpSocket::errorOccurred, this, &Main::Winsock1_Error);
@@ -211,6 +214,7 @@ void Main::DetachSocket() {
     // Nothing of the socket may reach this window once it is going away.
     if (!Winsock1)
         return;
+    heldBack_.clear();
     QObject::disconnect(Winsock1, nullptr, this, nullptr);
     Winsock1->abort();
     ForgetConnection();
@@ -252,6 +256,7 @@ void Main::SendText(const QString& text) {
 }
 
 void Main::CloseSocket() {
+    heldBack_.clear();
     if (Winsock1->state() == QAbstractSocket::UnconnectedState) {
         ForgetConnection();
         return;
@@ -315,6 +320,7 @@ bool Main::ConnectionWasReset() const {
 void Main::ConnectToUnit(const QString& address) {
     const UnitAddress target = ParseUnitAddress(address);
     wasConnected_ = false;
+    heldBack_.clear();
     Winsock1->connectToHost(target.host, target.port);
 }
 
@@ -351,24 +357,30 @@ void Main::Winsock1_DataArrival() {
     // piling up in memory and starving the screen.
     if (queuedArrivals_ > 0)
         return;
-    const QStringList lines = ArrivalLines(QString::fromLatin1(Winsock1->readAll()));
-    if (lines.isEmpty())
+    QByteArray arrival = TakeArrival(*Winsock1, heldBack_, ReadCap, std::move(spare_));
+    spare_ = QByteArray();
+    const qsizetype last = arrival.lastIndexOf("\r\n");
+    if (!arrival.isEmpty() && last + 2 != arrival.size())
+        ++piecesDropped_;
+    if (last < 0)
         return;
+    arrival.truncate(last + 2); // its lines, each with its CR LF
     ++queuedArrivals_;
     QMetaObject::invokeMethod(
         this,
-        [this, lines] {
+        [this, self = QPointer<Main>(this), arrival]() mutable {
             --queuedArrivals_;
             if (Winsock1->bytesAvailable() > 0)
                 Winsock1_DataArrival();
-            DispatchLines(lines);
+            // Each line is handed as a view of the arrival, which this call keeps.
+            const char* const data = arrival.constData();
+            for (qsizetype from = 0, end; (end = LineEnd(arrival, from)) >= 0; from = end + 2)
+                Global::HandleQelLine(QLatin1String(data + from, end - from));
+            // A line's handling may have closed the window (a nested loop).
+            if (self)
+                spare_ = std::move(arrival);
         },
         Qt::QueuedConnection);
-}
-
-void Main::DispatchLines(const QStringList& lines) {
-    for (const QString& line : lines)
-        Global::HandleQelLine(line);
 }
 
 void Main::Winsock1_Close() {
@@ -417,12 +429,50 @@ void Main::tmrResponse_Timer() {
 
 // --- pure rules -----------------------------------------------------------------
 
-QStringList Main::ArrivalLines(const QString& arrival) {
-    QStringList pieces = arrival.split(QStringLiteral("\r\n"));
-    if (pieces.size() < 2)
-        return {};
-    pieces.removeLast();
-    return pieces;
+qsizetype Main::LineEnd(QByteArrayView bytes, qsizetype from) {
+    const char* const data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype at = from; at + 1 < size; ++at) {
+        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', size_t(size - at)));
+        if (!cr)
+            return -1;
+        at = cr - data;
+        if (at + 1 < size && data[at + 1] == '\n')
+            return at;
+        // a lone CR stays in the line
+    }
+    return -1;
+}
+
+QList<QByteArrayView> Main::ArrivalLines(QByteArrayView arrival) {
+    QList<QByteArrayView> lines;
+    for (qsizetype from = 0, end; (end = LineEnd(arrival, from)) >= 0; from = end + 2)
+        lines.append(QByteArrayView(arrival.data() + from, end - from));
+    return lines;
+}
+
+void Main::CutArrival(QByteArray& arrival, QByteArray& heldBack, qint64 cap) {
+    heldBack.clear();
+    if (arrival.size() < cap)
+        return;
+    const qsizetype last = arrival.lastIndexOf("\r\n");
+    if (last < 0)
+        return; // a line longer than the cap cannot be kept whole
+    heldBack = arrival.mid(last + 2);
+    arrival.truncate(last + 2);
+}
+
+QByteArray Main::TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap,
+                             QByteArray buffer) {
+    QByteArray arrival = buffer.isDetached() ? std::move(buffer) : QByteArray();
+    const qsizetype held = heldBack.size();
+    const qint64 room = std::max<qint64>(cap - held, 0);
+    arrival.resize(held + room);
+    std::memcpy(arrival.data(), heldBack.constData(), size_t(held));
+    const qint64 got = socket.read(arrival.data() + held, room);
+    arrival.resize(held + std::max<qint64>(got, 0));
+    CutArrival(arrival, heldBack, cap);
+    return arrival;
 }
 
 int Main::SocketErrorNumber(QAbstractSocket::SocketError error, bool wasConnected) {

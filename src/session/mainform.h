@@ -10,12 +10,15 @@
 #include "core/form.h"
 
 #include <QAbstractSocket>
-#include <QStringList>
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QIODevice;
 class QPushButton;
 class QTcpSocket;
 class QTimer;
@@ -50,14 +53,37 @@ public:
     // Closes the connection at once. Closing a closed socket does nothing;
     // the close event is not raised for a close of our own.
     void CloseSocket();
+    // How many pieces of line the receiving rule has dropped since the
+    // program started: the non-empty pieces after the last CR LF of arrivals
+    // that did not fill the read cap (lines cut by the network). Read by the
+    // benchmark, to tell those from any other loss.
+    qint64 PiecesDropped() const { return piecesDropped_; }
     // The socket's local address as text ("" while not connected).
     QString LocalAddress() const;
     // Refills lstIpHistory with the non-empty history entries, in order.
     void FillHistoryList();
 
+    // The most an arrival holds: the socket's read buffer.
+    static constexpr qint64 ReadCap = 256 * 1024;
     // One arrival of received text cut into lines: split at every CR LF, the
-    // piece after the last CR LF dropped; text without CR LF gives no line.
-    static QStringList ArrivalLines(const QString& arrival);
+    // piece after the last CR LF left out; text without CR LF gives no line.
+    // The lines are views of the arrival.
+    static QList<QByteArrayView> ArrivalLines(QByteArrayView arrival);
+    // Where the line that starts at `from` ends: the position of the next
+    // CR LF, or -1 when none follows.
+    static qsizetype LineEnd(QByteArrayView bytes, qsizetype from);
+    // The part of an arrival that is cut into lines, and the rest. An
+    // arrival that filled the read cap was cut by the program, not by the
+    // network: what follows its last CR LF stays for the next arrival
+    // (heldBack). Any other arrival is taken whole, and what follows its last
+    // CR LF is lost, as is a capped arrival without any CR LF.
+    static void CutArrival(QByteArray& arrival, QByteArray& heldBack, qint64 cap = ReadCap);
+    // The next arrival from a socket: what a capped arrival held back, then
+    // what the socket holds, up to the cap in all; cut as above.
+    // The arrival is read into `buffer` when it is not shared (its memory is
+    // used again, arrival after arrival), else into a new one.
+    static QByteArray TakeArrival(QIODevice& socket, QByteArray& heldBack, qint64 cap = ReadCap,
+                                  QByteArray buffer = QByteArray());
     // The error number shown in the socket error box.
     //   10061 connection refused        10060 timed out
     //   11001 host not found            10065 host or network unreachable
@@ -79,7 +105,7 @@ private:
     void Winsock1_Error(QAbstractSocket::SocketError error);
     void tmrStatus_Timer();
     void tmrResponse_Timer();
-    void DispatchLines(const QStringList& lines);
+
     void DetachSocket();
     void Layout();
     // A second descriptor of the connected socket, so that a reset can be
@@ -91,5 +117,8 @@ private:
     int keptDescriptor_ = -1;
     bool closingByUs_ = false;
     int queuedArrivals_ = 0;
+    QByteArray heldBack_; // the end of a capped arrival, the start of the next
+    qint64 piecesDropped_ = 0;
+    QByteArray spare_; // the memory of an arrival handled, for the next
     bool wasConnected_ = false;
 };

@@ -7,11 +7,15 @@
 
 namespace Global {
 
-void OfferToProfileWindows(const QString& line) {
+bool ProfileWindowsShown() {
+    return Registry::isShown<CreateSPF>() || Registry::isShown<UploadSPF>();
+}
+
+void OfferToProfileWindows(QLatin1String line) {
     if (Registry::isShown<CreateSPF>())
-        Registry::get<CreateSPF>().HandleLineFromQel(line);
+        Registry::get<CreateSPF>().HandleLineFromQel(QString(line));
     if (Registry::isShown<UploadSPF>())
-        Registry::get<UploadSPF>().HandleLineFromQel(line);
+        Registry::get<UploadSPF>().HandleLineFromQel(QString(line));
 }
 
 } // namespace Global
