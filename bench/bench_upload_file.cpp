@@ -5,7 +5,6 @@
 //
 //   bench_upload_file [seconds of sending, default 3]
 
-#include "consolehelpers.h"
 #include "core/registry.h"
 #include "fakeunit.h"
 #include "fixture.h"

@@ -1,306 +1,265 @@
 // The bar graph window as the operator sees it: range labels, units, legend,
 // value labels, tags, bars and the layout after a resize.
 
-#include "bargraph/bar.h"
-#include "config/qelconfig.h"
-#include "core/registry.h"
-#include "fixture.h"
-#include "mainwin/mdimain.h"
-#include "session/state.h"
+#include "program.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QMdiSubWindow>
-#include <QtTest>
+namespace {
 
-class TestBarGraph : public QObject {
-    Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void firstShowShowsScalesLegendAndChannelsButNoBars();
-    void rangeLabelsFollowDisplayItemAndUnits_data();
-    void rangeLabelsFollowDisplayItemAndUnits();
-    void calcBarPlacesTheBarAsFractionsOfTheArea();
-    void valuesArriveFormattedButNotWhileHidden();
-    void tagsColourHighestRedAndLowestGreenUntilReset();
-    void resizeScalesLayoutAndBarsArePaintedBlue();
-
-private:
-    MDIMain& frame() { return Registry::get<MDIMain>(); }
-    Bar& openBar();
-    void setEu(bool on) {
-        Registry::get<QelConfig>().chkEu->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    }
-    // Client area of the bar graph resized to w x h pixels.
-    void resizeArea(int w, int h);
-
-    ProgramFixture* fx = nullptr;
-};
-
-void TestBarGraph::init() {
-    fx = new ProgramFixture;
-    fx->startProgram();
-    frame().MenusConnected();
-}
-
-void TestBarGraph::cleanup() {
-    delete fx;
-    fx = nullptr;
-}
-
-Bar& TestBarGraph::openBar() {
-    frame().mnuBarGraphOpen->trigger();
+Bar& OpenBar() {
+    Frame().MenusConnected();
+    Frame().mnuBarGraphOpen->trigger();
     Bar& bar = Registry::get<Bar>();
     if (!QTest::qWaitFor([&] { return bar.isVisible(); }, 2000))
         qWarning("bar graph did not show");
     return bar;
 }
 
-void TestBarGraph::resizeArea(int w, int h) {
+void SetEu(bool on) {
+    Registry::get<QelConfig>().chkEu->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+// Client area of the bar graph resized to w x h pixels.
+void ResizeArea(int w, int h) {
     Bar& bar = Registry::get<Bar>();
     QMdiSubWindow* sub = bar.subWindow();
     QVERIFY(sub);
     const QSize frameExtra = sub->size() - bar.size();
-    frame().resize(w + frameExtra.width() + 400, h + frameExtra.height() + 400);
+    Frame().resize(w + frameExtra.width() + 400, h + frameExtra.height() + 400);
     sub->resize(QSize(w, h) + frameExtra);
     QTRY_COMPARE(bar.size(), QSize(w, h));
 }
 
-void TestBarGraph::firstShowShowsScalesLegendAndChannelsButNoBars() {
-    Bar& bar = openBar();
-    QTRY_COMPARE(bar.LabelText("labMax", 0), QStringLiteral("32767"));
-    QCOMPARE(bar.LabelText("labLeg", 0), QStringLiteral("-100%"));
-    QCOMPARE(bar.LabelText("labLeg", 4), QStringLiteral("0%"));
-    QCOMPARE(bar.LabelText("labLeg", 8), QStringLiteral("100%"));
-    for (int i = 0; i <= 15; ++i) {
-        QCOMPARE(bar.LabelText("labChan", i), QString::number(i + 1));
-        QVERIFY(bar.Shape(i)->px.isEmpty());
-    }
-}
+} // namespace
 
-void TestBarGraph::rangeLabelsFollowDisplayItemAndUnits_data() {
-    QTest::addColumn<bool>("eu");
-    QTest::addColumn<bool>("temperature");
-    QTest::addColumn<int>("places");
-    QTest::addColumn<QString>("min");
-    QTest::addColumn<QString>("max");
-    QTest::addColumn<QString>("units");
-    QTest::newRow("raw pressure") << false << false << 3 << "-32767"
-                                  << "32767"
-                                  << "Raw Press Counts";
-    QTest::newRow("raw temperature") << false << true << 2 << "-32767"
-                                     << "32767"
-                                     << "Raw Temp Counts";
-    QTest::newRow("EU temperature") << true << true << 1 << "-70.0"
-                                    << "70.0"
-                                    << "Degrees C";
-    QTest::newRow("EU pressure") << true << false << 2 << "-103.42"
-                                 << "103.42"
-                                 << "KPA";
-    QTest::newRow("EU pressure, 0 places") << true << false << 0 << "-103"
-                                           << "103"
-                                           << "KPA";
-}
-
-void TestBarGraph::rangeLabelsFollowDisplayItemAndUnits() {
-    QFETCH(bool, eu);
-    QFETCH(bool, temperature);
-    QFETCH(int, places);
-    QFETCH(QString, min);
-    QFETCH(QString, max);
-    QFETCH(QString, units);
-    Bar& bar = openBar();
-    for (int i = 0; i <= 15; ++i)
-        Global::ChannelRange[i] = i < 8 ? QStringLiteral("15") : QStringLiteral("30 psi");
-    Global::CvtUnit = QStringLiteral("6.894757");
-    Global::UnitScan = QStringLiteral("KPA");
-    setEu(eu);
-    QAction* const placesItems[] = {frame().mnuBarGraph0Places, frame().mnuBarGraph1Places,
-                                    frame().mnuBarGraph2Places, frame().mnuBarGraph3Places};
-    placesItems[places]->trigger();
-    (temperature ? frame().mnuBarGraphTemp : frame().mnuBarGraphPress)->trigger();
-    for (int i = 0; i <= 7; ++i) {
-        QCOMPARE(bar.LabelText("labMin", i), min);
-        QCOMPARE(bar.LabelText("labMax", i), max);
-    }
-    QCOMPARE(bar.LabelText("labUnits"), units);
-    if (eu && !temperature) {
-        QCOMPARE(Global::ScaleText[0], QStringLiteral("103.4214"));
-        QVERIFY(bar.LabelText("labMax", 8).startsWith(QLatin1String("20")));
-    } else {
-        QCOMPARE(Global::ChannelFullScale[9], eu ? 70.0f : 32767.0f);
+class TestBarGraph : public ProgramTest {
+    Q_OBJECT
+private slots:
+    void rangeLabelsFollowDisplayItemAndUnits_data() {
+        QTest::addColumn<bool>("eu");
+        QTest::addColumn<bool>("temperature");
+        QTest::addColumn<int>("places");
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("max");
+        QTest::addColumn<QString>("units");
+        QTest::newRow("raw pressure") << false << false << 3 << "-32767"
+                                      << "32767"
+                                      << "Raw Press Counts";
+        QTest::newRow("raw temperature") << false << true << 2 << "-32767"
+                                         << "32767"
+                                         << "Raw Temp Counts";
+        QTest::newRow("EU temperature") << true << true << 1 << "-70.0"
+                                        << "70.0"
+                                        << "Degrees C";
+        QTest::newRow("EU pressure") << true << false << 2 << "-103.42"
+                                     << "103.42"
+                                     << "KPA";
+        QTest::newRow("EU pressure, 0 places") << true << false << 0 << "-103"
+                                               << "103"
+                                               << "KPA";
     }
 
-    // Every text keeps its sign and digits: at the default size at the rule's
-    // own font size, and when the window is small, drawn smaller within its room.
-    for (int i = 0; i <= 15; ++i)
-        bar.SetPressValue(i, min);
-    bar.SetFrame(QStringLiteral("65535"));
-    auto allFit = [&](bool atRuleSize) {
-        const std::pair<const char*, int> labels[] = {
-            {"labChan", 16}, {"labPress", 16}, {"labMin", 16},      {"labMax", 16},
-            {"labLeg", 9},   {"labFrame", 1},  {"labFrameData", 1}, {"labUnits", 1}};
-        for (const auto& [name, count] : labels)
-            for (int i = 0; i < count; ++i) {
-                const QFont font = bar.DrawnFont(name, i);
-                const double wide =
-                    QFontMetricsF(font, &bar).horizontalAdvance(bar.LabelText(name, i));
-                if (wide > bar.TextRoom(name, i) ||
-                    (atRuleSize && font.pointSizeF() != bar.Label(name, i)->font.pointSizeF()))
-                    return QStringLiteral("%1 %2 \"%3\" at %4x%5")
-                        .arg(QLatin1String(name))
-                        .arg(i)
-                        .arg(bar.LabelText(name, i))
-                        .arg(bar.width())
-                        .arg(bar.height());
-            }
-        return QString();
-    };
-    resizeArea(bar.sizeHint().width(), bar.sizeHint().height());
-    for (int w : {640, 800, 900, 1000, 1100, 1200}) {
-        resizeArea(w, 560);
-        qWarning() << allFit(true);
+    void rangeLabelsFollowDisplayItemAndUnits() {
+        QFETCH(bool, eu);
+        QFETCH(bool, temperature);
+        QFETCH(int, places);
+        QFETCH(QString, min);
+        QFETCH(QString, max);
+        QFETCH(QString, units);
+        Bar& bar = OpenBar();
+        QTRY_COMPARE(bar.LabelText("labLeg", 0), QStringLiteral("-100%"));
+        for (int i = 0; i <= 15; ++i)
+            QVERIFY(bar.Shape(i)->px.isEmpty()); // no bar before a value
+        for (int i = 0; i <= 15; ++i)
+            Global::ChannelRange[i] = i < 8 ? QStringLiteral("15") : QStringLiteral("30 psi");
+        Global::CvtUnit = QStringLiteral("6.894757");
+        Global::UnitScan = QStringLiteral("KPA");
+        SetEu(eu);
+        QAction* const placesItems[] = {Frame().mnuBarGraph0Places, Frame().mnuBarGraph1Places,
+                                        Frame().mnuBarGraph2Places, Frame().mnuBarGraph3Places};
+        placesItems[places]->trigger();
+        (temperature ? Frame().mnuBarGraphTemp : Frame().mnuBarGraphPress)->trigger();
+        for (int i = 0; i <= 7; ++i) {
+            QCOMPARE(bar.LabelText("labMin", i), min);
+            QCOMPARE(bar.LabelText("labMax", i), max);
+        }
+        QCOMPARE(bar.LabelText("labUnits"), units);
+        if (eu && !temperature) {
+            QCOMPARE(Global::ScaleText[0], QStringLiteral("103.4214"));
+            QVERIFY(bar.LabelText("labMax", 8).startsWith(QLatin1String("20")));
+        } else {
+            QCOMPARE(Global::ChannelFullScale[9], eu ? 70.0f : 32767.0f);
+        }
+
+        // Every text keeps its sign and digits: at the default size at the rule's
+        // own font size, and when the window is small, drawn smaller within its room.
+        for (int i = 0; i <= 15; ++i)
+            bar.SetPressValue(i, min);
+        bar.SetFrame(QStringLiteral("65535"));
+        auto allFit = [&](bool atRuleSize) {
+            const std::pair<const char*, int> labels[] = {
+                {"labChan", 16}, {"labPress", 16}, {"labMin", 16},      {"labMax", 16},
+                {"labLeg", 9},   {"labFrame", 1},  {"labFrameData", 1}, {"labUnits", 1}};
+            for (const auto& [name, count] : labels)
+                for (int i = 0; i < count; ++i) {
+                    const QFont font = bar.DrawnFont(name, i);
+                    const double wide =
+                        QFontMetricsF(font, &bar).horizontalAdvance(bar.LabelText(name, i));
+                    if (wide > bar.TextRoom(name, i) ||
+                        (atRuleSize && font.pointSizeF() != bar.Label(name, i)->font.pointSizeF()))
+                        return QStringLiteral("%1 %2 \"%3\" at %4x%5")
+                            .arg(QLatin1String(name))
+                            .arg(i)
+                            .arg(bar.LabelText(name, i))
+                            .arg(bar.width())
+                            .arg(bar.height());
+                }
+            return QString();
+        };
+        ResizeArea(bar.sizeHint().width(), bar.sizeHint().height());
+        for (int w : {640, 800, 900, 1000, 1100, 1200}) {
+            ResizeArea(w, 560);
+            qWarning() << allFit(true);
+        }
+        QCOMPARE(allFit(true), QString());
+        ResizeArea(bar.sizeHint().width() / 3, bar.sizeHint().height() / 2);
+        QCOMPARE(allFit(false), QString());
     }
-    QCOMPARE(allFit(true), QString());
-    resizeArea(bar.sizeHint().width() / 3, bar.sizeHint().height() / 2);
-    QCOMPARE(allFit(false), QString());
-}
 
-void TestBarGraph::calcBarPlacesTheBarAsFractionsOfTheArea() {
-    Bar& bar = openBar();
-    resizeArea(800, 600);
-    bar.CalcBar(3, 50, 100);
-    const Global::BarRect g = Global::BarGeom[3];
-    QCOMPARE(g.Top, 0.26f);
-    QCOMPARE(g.Height, 0.03f);
-    QCOMPARE(g.Left, 0.55f);
-    QCOMPARE(g.Width, 0.1333475f);
-    const QRectF px = bar.Shape(3)->px;
-    QCOMPARE(px.left(), 0.55f * 800.0);
-    QCOMPARE(px.top(), double(0.26f) * 600.0);
-    QCOMPARE(px.width(), double(0.1333475f) * 800.0);
+    void calcBarPlacesTheBarAsFractionsOfTheArea() {
+        Bar& bar = OpenBar();
+        ResizeArea(800, 600);
+        bar.CalcBar(3, 50, 100);
+        const Global::BarRect g = Global::BarGeom[3];
+        QCOMPARE(g.Top, 0.26f);
+        QCOMPARE(g.Height, 0.03f);
+        QCOMPARE(g.Left, 0.55f);
+        QCOMPARE(g.Width, 0.1333475f);
+        const QRectF px = bar.Shape(3)->px;
+        QCOMPARE(px.left(), 0.55f * 800.0);
+        QCOMPARE(px.top(), double(0.26f) * 600.0);
+        QCOMPARE(px.width(), double(0.1333475f) * 800.0);
 
-    bar.CalcBar(3, -100, 100);
-    QCOMPARE(Global::BarGeom[3].Left, 0.283305f);
-    QCOMPARE(Global::BarGeom[3].Width, 0.266695f);
-    bar.CalcBar(0, 250, 100); // beyond full scale: not clipped
-    QCOMPARE(Global::BarGeom[0].Width, float(0.266695 * 2.5));
+        bar.CalcBar(3, -100, 100);
+        QCOMPARE(Global::BarGeom[3].Left, 0.283305f);
+        QCOMPARE(Global::BarGeom[3].Width, 0.266695f);
+        bar.CalcBar(0, 250, 100); // beyond full scale: not clipped
+        QCOMPARE(Global::BarGeom[0].Width, float(0.266695 * 2.5));
 
-    // A full scale of 0 or below (or a value out of range) shows no bar, no message.
-    bar.CalcBar(5, 40, 0);
-    QVERIFY(bar.Shape(5)->px.isEmpty());
-    QCOMPARE(Global::BarGeom[5].Width, 0.0f);
-    bar.CalcBar(6, -40, -10);
-    QVERIFY(bar.Shape(6)->px.isEmpty());
-    bar.CalcBar(7, std::numeric_limits<float>::infinity(), 100);
-    QVERIFY(bar.Shape(7)->px.isEmpty());
-    QVERIFY(fx->prompt->shown.isEmpty());
-}
+        // A full scale of 0 or below (or a value out of range) shows no bar, no message.
+        bar.CalcBar(5, 40, 0);
+        QVERIFY(bar.Shape(5)->px.isEmpty());
+        QCOMPARE(Global::BarGeom[5].Width, 0.0f);
+        bar.CalcBar(6, -40, -10);
+        QVERIFY(bar.Shape(6)->px.isEmpty());
+        bar.CalcBar(7, std::numeric_limits<float>::infinity(), 100);
+        QVERIFY(bar.Shape(7)->px.isEmpty());
+        QVERIFY(fx->prompt->shown.isEmpty());
+    }
 
-void TestBarGraph::valuesArriveFormattedButNotWhileHidden() {
-    Bar& bar = openBar();
-    setEu(true);
-    frame().mnuBarGraph2Places->trigger();
-    bar.SetPressValue(0, QStringLiteral("3.14159"));
-    bar.SetPressValue(2, QStringLiteral("-7.5x"));
-    bar.SetPressValue(3, QStringLiteral("junk"));
-    bar.SetFrame(QStringLiteral("0042"));
-    bar.SetMaxValue(9, QStringLiteral("12.345"));
-    QCOMPARE(bar.LabelText("labPress", 0), QStringLiteral("3.14"));
-    QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("-7.50"));
-    QCOMPARE(bar.LabelText("labPress", 3), QStringLiteral("0.00"));
-    QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("0042"));
-    QCOMPARE(bar.LabelText("labMax", 9), QStringLiteral("12.35"));
+    void valuesArriveFormattedButNotWhileHidden() {
+        Bar& bar = OpenBar();
+        SetEu(true);
+        Frame().mnuBarGraph2Places->trigger();
+        bar.SetPressValue(0, QStringLiteral("3.14159"));
+        bar.SetPressValue(2, QStringLiteral("-7.5x"));
+        bar.SetPressValue(3, QStringLiteral("junk"));
+        bar.SetFrame(QStringLiteral("0042"));
+        bar.SetMaxValue(9, QStringLiteral("12.345"));
+        QCOMPARE(bar.LabelText("labPress", 0), QStringLiteral("3.14"));
+        QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("-7.50"));
+        QCOMPARE(bar.LabelText("labPress", 3), QStringLiteral("0.00"));
+        QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("0042"));
+        QCOMPARE(bar.LabelText("labMax", 9), QStringLiteral("12.35"));
 
-    bar.CalcBar(2, 4.2f, 10);
-    const QRectF shown = bar.Shape(2)->px;
-    bar.hideForm();
-    bar.SetPressValue(2, QStringLiteral("9.9"));
-    bar.CalcBar(2, 9.9f, 10);
-    bar.SetFrame(QStringLiteral("8"));
-    bar.showForm();
-    QTRY_VERIFY(bar.isVisible());
-    QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("-7.50"));
-    QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("0042"));
-    QCOMPARE(bar.Shape(2)->px, shown);
+        bar.CalcBar(2, 4.2f, 10);
+        const QRectF shown = bar.Shape(2)->px;
+        bar.hideForm();
+        bar.SetPressValue(2, QStringLiteral("9.9"));
+        bar.CalcBar(2, 9.9f, 10);
+        bar.SetFrame(QStringLiteral("8"));
+        bar.showForm();
+        QTRY_VERIFY(bar.isVisible());
+        QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("-7.50"));
+        QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("0042"));
+        QCOMPARE(bar.Shape(2)->px, shown);
 
-    // Minimized inside the frame it is still shown: it keeps up, and
-    // restoring it shows the latest frame.
-    bar.subWindow()->showMinimized();
-    bar.SetPressValue(2, QStringLiteral("9.9"));
-    bar.CalcBar(2, 9.9f, 10);
-    bar.SetFrame(QStringLiteral("8"));
-    bar.subWindow()->showNormal();
-    QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("9.90"));
-    QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("8"));
-    QVERIFY(bar.Shape(2)->px != shown);
-}
+        // Minimized inside the frame it is still shown: it keeps up, and
+        // restoring it shows the latest frame.
+        bar.subWindow()->showMinimized();
+        bar.SetPressValue(2, QStringLiteral("9.9"));
+        bar.CalcBar(2, 9.9f, 10);
+        bar.SetFrame(QStringLiteral("8"));
+        bar.subWindow()->showNormal();
+        QCOMPARE(bar.LabelText("labPress", 2), QStringLiteral("9.90"));
+        QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("8"));
+        QVERIFY(bar.Shape(2)->px != shown);
+    }
 
-void TestBarGraph::tagsColourHighestRedAndLowestGreenUntilReset() {
-    Bar& bar = openBar();
-    setEu(true);
-    const QColor normal = bar.LabelColor("labPress", 0);
-    const QColor red(255, 0, 0), green(0, 255, 0);
-    const double values[16] = {5, 9, 9, 1, 1, 3, 4, 2, 10, 20, 30, 40, 50, 60, 70, -80};
-    for (int i = 0; i <= 15; ++i)
-        bar.SetPressValue(i, QString::number(values[i]));
+    void tagsColourHighestRedAndLowestGreenUntilReset() {
+        Bar& bar = OpenBar();
+        SetEu(true);
+        const QColor normal = bar.LabelColor("labPress", 0);
+        const QColor red(255, 0, 0), green(0, 255, 0);
+        const double values[16] = {5, 9, 9, 1, 1, 3, 4, 2, 10, 20, 30, 40, 50, 60, 70, -80};
+        for (int i = 0; i <= 15; ++i)
+            bar.SetPressValue(i, QString::number(values[i]));
 
-    frame().mnuTag1to8->trigger(); // the first of equal values wins
-    for (int i = 0; i <= 7; ++i)
-        QCOMPARE(bar.LabelColor("labPress", i), i == 1 ? red : i == 3 ? green : normal);
-    frame().mnuTag9to16->trigger(); // earlier tags stay
-    QCOMPARE(bar.LabelColor("labPress", 14), red);
-    QCOMPARE(bar.LabelColor("labPress", 15), green);
-    QCOMPARE(bar.LabelColor("labPress", 1), red);
+        Frame().mnuTag1to8->trigger(); // the first of equal values wins
+        for (int i = 0; i <= 7; ++i)
+            QCOMPARE(bar.LabelColor("labPress", i), i == 1 ? red : i == 3 ? green : normal);
+        Frame().mnuTag9to16->trigger(); // earlier tags stay
+        QCOMPARE(bar.LabelColor("labPress", 14), red);
+        QCOMPARE(bar.LabelColor("labPress", 15), green);
+        QCOMPARE(bar.LabelColor("labPress", 1), red);
 
-    bar.ResetLables();
-    for (int i = 0; i <= 15; ++i)
-        QCOMPARE(bar.LabelColor("labPress", i), normal);
-}
+        bar.ResetLables();
+        for (int i = 0; i <= 15; ++i)
+            QCOMPARE(bar.LabelColor("labPress", i), normal);
+    }
 
-void TestBarGraph::resizeScalesLayoutAndBarsArePaintedBlue() {
-    Bar& bar = openBar();
-    resizeArea(600, 300);
-    bar.CalcBar(4, -30, 100);
-    const BarLabel before = *bar.Label("labPress", 6);
-    const QRectF barBefore = bar.Shape(4)->px;
-    resizeArea(600, 600);
-    const BarLabel after = *bar.Label("labPress", 6);
-    QCOMPARE(after.px.top(), 2 * before.px.top());
-    QCOMPARE(after.px.left(), before.px.left());
-    QCOMPARE(after.fontSize, 2 * before.fontSize);
-    QCOMPARE(bar.Shape(4)->px.top(), 2 * barBefore.top());
-    QCOMPARE(bar.Shape(4)->px.width(), barBefore.width()); // keeps its value
+    void resizeScalesLayoutAndBarsArePaintedBlue() {
+        Bar& bar = OpenBar();
+        ResizeArea(600, 300);
+        bar.CalcBar(4, -30, 100);
+        const BarLabel before = *bar.Label("labPress", 6);
+        const QRectF barBefore = bar.Shape(4)->px;
+        ResizeArea(600, 600);
+        const BarLabel after = *bar.Label("labPress", 6);
+        QCOMPARE(after.px.top(), 2 * before.px.top());
+        QCOMPARE(after.px.left(), before.px.left());
+        QCOMPARE(after.fontSize, 2 * before.fontSize);
+        QCOMPARE(bar.Shape(4)->px.top(), 2 * barBefore.top());
+        QCOMPARE(bar.Shape(4)->px.width(), barBefore.width()); // keeps its value
 
-    // Below 7 points the small font; growing switches back.
-    QVERIFY(Bar::SmallFontFamily() != Bar::RegularFontFamily());
-    const int smallHeight = int(28.0 / 3.0 / 72.0 * bar.logicalDpiY() / 0.05) - 10;
-    resizeArea(500, smallHeight);
-    QVERIFY(bar.Label("labMax", 2)->fontSize < 7);
-    QCOMPARE(bar.Label("labMax", 2)->font.family(), Bar::SmallFontFamily());
-    QCOMPARE(bar.Label("labUnits")->font.family(), Bar::SmallFontFamily());
-    resizeArea(500, smallHeight + 40);
-    QVERIFY(bar.Label("labMax", 2)->fontSize >= 7);
-    QCOMPARE(bar.Label("labMax", 2)->font.family(), Bar::RegularFontFamily());
+        // Below 7 points the small font; growing switches back.
+        QVERIFY(Bar::SmallFontFamily() != Bar::RegularFontFamily());
+        const int smallHeight = int(28.0 / 3.0 / 72.0 * bar.logicalDpiY() / 0.05) - 10;
+        ResizeArea(500, smallHeight);
+        QVERIFY(bar.Label("labMax", 2)->fontSize < 7);
+        QCOMPARE(bar.Label("labMax", 2)->font.family(), Bar::SmallFontFamily());
+        QCOMPARE(bar.Label("labUnits")->font.family(), Bar::SmallFontFamily());
+        ResizeArea(500, smallHeight + 40);
+        QVERIFY(bar.Label("labMax", 2)->fontSize >= 7);
+        QCOMPARE(bar.Label("labMax", 2)->font.family(), Bar::RegularFontFamily());
 
-    // Grid and bars are drawn where the scales say.
-    resizeArea(1000, 500);
-    const double w = 1000;
-    QVERIFY(qAbs(bar.Line("linGrid", 4)->px.x1() - bar.Line("linCenter")->px.x1()) <= 0.00002 * w);
-    bar.CalcBar(0, -100, 100);
-    bar.CalcBar(8, 75, 100);
-    bar.CalcBar(15, 100, 100); // the last channel completes the frame
-    QVERIFY(qAbs(bar.Line("linGrid", 0)->px.x1() - bar.Shape(0)->px.left()) < 0.0001 * w);
-    QVERIFY(qAbs(bar.Line("linGrid", 8)->px.x1() - bar.Shape(15)->px.right()) < 0.0001 * w);
-    QCOMPARE(bar.Line("linGrid", 3)->style, Qt::DashDotDotLine);
+        // Grid and bars are drawn where the scales say.
+        ResizeArea(1000, 500);
+        const double w = 1000;
+        QVERIFY(qAbs(bar.Line("linGrid", 4)->px.x1() - bar.Line("linCenter")->px.x1()) <=
+                0.00002 * w);
+        bar.CalcBar(0, -100, 100);
+        bar.CalcBar(8, 75, 100);
+        bar.CalcBar(15, 100, 100); // the last channel completes the frame
+        QVERIFY(qAbs(bar.Line("linGrid", 0)->px.x1() - bar.Shape(0)->px.left()) < 0.0001 * w);
+        QVERIFY(qAbs(bar.Line("linGrid", 8)->px.x1() - bar.Shape(15)->px.right()) < 0.0001 * w);
+        QCOMPARE(bar.Line("linGrid", 3)->style, Qt::DashDotDotLine);
 
-    const QImage image = bar.grab().toImage();
-    const QPoint inside = bar.Shape(8)->px.center().toPoint();
-    QCOMPARE(image.pixelColor(inside), QColor(0, 0, 255));
-    QVERIFY(image.pixelColor(QPoint(int(0.45 * w), inside.y())) != QColor(0, 0, 255));
-}
+        const QImage image = bar.grab().toImage();
+        const QPoint inside = bar.Shape(8)->px.center().toPoint();
+        QCOMPARE(image.pixelColor(inside), QColor(0, 0, 255));
+        QVERIFY(image.pixelColor(QPoint(int(0.45 * w), inside.y())) != QColor(0, 0, 255));
+    }
+};
 
 QTEST_MAIN(TestBarGraph)
 #include "tst_bargraph.moc"

@@ -7,13 +7,11 @@
 #include "fixture.h"
 #include "mainwin/capture.h"
 #include "mainwin/mdimain.h"
-#include "scriptedprompt.h"
 #include "session/effects.h"
 #include "session/linkconfig.h"
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/state.h"
-#include "sessionhelpers.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -119,7 +117,7 @@ void TestCapture::startScanHandsTheUnitOverAndReconnects() {
     }
     QCOMPARE(statesWhileOpen, message.isEmpty() ? -1 : 0);
     QCOMPARE(Global::ConnectState, 1); // connecting as soon as the capture ends
-    QVERIFY(unit.waitForClient());
+    QTRY_VERIFY(unit.isConnected());
     QTRY_COMPARE(Global::ConnectState, 2);
     if (!program.isEmpty()) {
         QFile ran(fx->dir() + "/ran.txt");

@@ -1,248 +1,260 @@
-// The command console against a scripted fake unit: the command line, the
-// list buttons, Save, and the echo of the unit's lines into the results box.
+// The command console, the error viewer and the two point list dialogs
+// against a scripted fake unit: what they send, and what they show of the
+// unit's lines.
 
-#include "console/commands.h"
 #include "console/linebox.h"
-#include "console/pointlists.h"
-#include "consolehelpers.h"
-#include "core/registry.h"
 #include "echorule.h"
-#include "fakeunit.h"
-#include "fixture.h"
-#include "mainwin/mdimain.h"
-#include "session/effects.h"
-#include "session/mainform.h"
-#include "session/state.h"
-
-#include <QAction>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
-
-#include <memory>
+#include "program.h"
 
 namespace {
 
-// What the results box shows for a text of CR LF ended lines: one block per
-// line and the caret's empty block after the last.
+// What a box shows for a text of CR LF ended lines, once it has caught up
+// with the lines given to it (one block per line, the caret's after the last).
 QString Shown(const QString& text) {
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return shown;
+    return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
-
-// Brings the results box up to date with the lines given to it at once,
-// without waiting for the event loop to do it.
-void LetTheBoxCatchUp(QPlainTextEdit* box) {
+QString CaughtUp(QPlainTextEdit* box) {
     box->findChild<LineBox*>()->updateView();
+    return box->toPlainText();
 }
 
-QPushButton* ButtonCaptioned(Commands& console, const QString& caption) {
-    for (QPushButton* b : console.findChildren<QPushButton*>())
-        if (b->text() == caption)
-            return b;
-    return nullptr;
+// Picks an entry the way the operator does, with the mouse.
+void Pick(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
+
+PointListDialog& OpenPointList(bool master) {
+    PointListDialog& dialog = master ? static_cast<PointListDialog&>(Registry::get<MasterList>())
+                                     : Registry::get<AllList>();
+    dialog.showForm();
+    return dialog;
+}
+
+const QString TwoErrors =
+    QStringLiteral("ERROR: 3 Unknown command\r\nERROR: 17 Value out of range\r\n");
 
 } // namespace
 
-class TestConsole : public QObject {
+class TestConsole : public ProgramTest {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void enterSendsTheWholeBoxWithCrLfAndEmptiesIt();
-    void listButtonsSendTheirCommandsExactly_data();
-    void listButtonsSendTheirCommandsExactly();
-    void saveSendsOnlyWhenTheOperatorAgreesAndCloseUnloads();
-    void consoleShowsEveryReceivedLineButStatusLinesUntilCleared();
-    void scanStreamKeepsTheConsoleNearTheLimitWithTheNewestLineInView();
-
-private:
-    Commands& console() { return Registry::get<Commands>(); }
-    void openConsole();
-
-    std::unique_ptr<ProgramFixture> fx;
     std::unique_ptr<FakeUnit> unit;
-};
 
-void TestConsole::init() {
-    fx = std::make_unique<ProgramFixture>();
-    fx->startProgram();
-    unit = std::make_unique<FakeUnit>();
-}
-
-void TestConsole::cleanup() {
-    fx.reset();
-    unit.reset();
-}
-
-// Opens the console from its toolbar button; it holds the connect button.
-void TestConsole::openConsole() {
-    QVERIFY(ConnectAndSettle(*unit));
-    QAction* toolbarButton = Registry::get<MDIMain>().Button(12);
-    QCOMPARE(toolbarButton->data().toString(), QStringLiteral("Commands"));
-    toolbarButton->trigger();
-    QVERIFY(WaitForActivation(&console()));
-    QVERIFY(!Registry::get<Main>().Command1->isEnabled());
-}
-
-void TestConsole::enterSendsTheWholeBoxWithCrLfAndEmptiesIt() {
-    openConsole();
-    QPlainTextEdit* box = console().txtCommand;
-
-    QTest::keyClicks(box, QStringLiteral("LIST C"));
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray()); // nothing before Enter
-    QTest::keyClick(box, Qt::Key_Return);
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("LIST C\r\n"));
-    QCOMPARE(box->toPlainText(), QString());
-
-    // Enter in the middle of a text sends all of it, the line break inside.
-    QTest::keyClicks(box, QStringLiteral("SET PERIOD 500"));
-    for (int i = 0; i < 10; ++i)
-        QTest::keyClick(box, Qt::Key_Left);
-    QTest::keyClick(box, Qt::Key_Enter);
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("SET \r\nPERIOD 500"));
-    QCOMPARE(box->toPlainText(), QString());
-
-    QTest::keyClick(box, Qt::Key_Return); // an empty box: the line break alone
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("\r\n"));
-
-    // Pasted text (pasting inserts it like this) with a line break goes at
-    // once in one piece; without one it waits for Enter, blanks and all.
-    QTest::keyClicks(box, QStringLiteral("X"));
-    box->insertPlainText(QStringLiteral("LIST I\r\nLIST S\nLIST C"));
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("XLIST I\r\nLIST S\r\nLIST C"));
-    QCOMPARE(box->toPlainText(), QString());
-    box->insertPlainText(QStringLiteral("  LIST O  "));
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray());
-}
-
-void TestConsole::listButtonsSendTheirCommandsExactly_data() {
-    QTest::addColumn<QString>("button"); // its caption
-    QTest::addColumn<bool>("moduleModel");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("List I") << "List I" << false << QByteArray("LIST I\r");
-    QTest::newRow("List S, mixed case") << "List S" << false << QByteArray("List S\r");
-    QTest::newRow("List C") << "List C" << false << QByteArray("LIST C\r");
-    QTest::newRow("Delta") << "Delta" << false << QByteArray("LIST D\r");
-    QTest::newRow("Zeros, mixed case") << "Zeros" << false << QByteArray("List Z\r");
-    QTest::newRow("List G") << "List G" << false << QByteArray("LIST G\r");
-    QTest::newRow("List O") << "List O" << false << QByteArray("LIST O\r");
-    QTest::newRow("List M (all), plain unit")
-        << "List M (all)" << false << QByteArray("LIST M 0 69\r");
-    QTest::newRow("List M (all), module unit")
-        << "List M (all)" << true << QByteArray("LIST M 0 59\r");
-    QTest::newRow("List A (all), plain unit")
-        << "List A (all)" << false << QByteArray("LIST A 0 69\r");
-    QTest::newRow("List A (all), module unit")
-        << "List A (all)" << true << QByteArray("LIST A 0 59\r");
-}
-
-void TestConsole::listButtonsSendTheirCommandsExactly() {
-    QFETCH(QString, button);
-    QFETCH(bool, moduleModel);
-    QFETCH(QByteArray, sent);
-    openConsole();
-    // The model counts at the moment of the click.
-    Global::ModuleModel = !moduleModel;
-    QPushButton* b = ButtonCaptioned(console(), button);
-    QVERIFY2(b, qPrintable(button));
-    Global::ModuleModel = moduleModel;
-    b->click();
-    QCOMPARE(SentSinceLastLook(*unit), sent);
-    // The operator can type on at once.
-    QCOMPARE(QApplication::focusWidget(), console().txtCommand);
-}
-
-void TestConsole::saveSendsOnlyWhenTheOperatorAgreesAndCloseUnloads() {
-    openConsole();
-    fx->prompt->yesNoAnswers.enqueue(false);
-    console().cmdSave->click();
-    QCOMPARE(fx->prompt->shown.size(), 1);
-    QCOMPARE(fx->prompt->shown[0].kind, QStringLiteral("yesno"));
-    QCOMPARE(
-        fx->prompt->shown[0].text,
-        QStringLiteral("Warning this will make all changes permanant. Do you want to continue?"));
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray());
-    fx->prompt->yesNoAnswers.enqueue(true);
-    console().cmdSave->click();
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray("SAVE\r"));
-
-    // The select buttons open the point list dialogs and send nothing.
-    ButtonCaptioned(console(), QStringLiteral("List M (select)"))->click();
-    ButtonCaptioned(console(), QStringLiteral("List A (select)"))->click();
-    QVERIFY(Registry::isShown<MasterList>() && Registry::isShown<AllList>());
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray());
-
-    // Close unloads it and gives back the connect button.
-    console().cmdClose->click();
-    QVERIFY(Registry::get<Main>().Command1->isEnabled());
-    QVERIFY(!Registry::peek<Commands>());
-}
-
-void TestConsole::consoleShowsEveryReceivedLineButStatusLinesUntilCleared() {
-    openConsole();
-    const QStringList lines = {"SET PERIOD 500", "STATUS: READY", "ERROR: 12 Bad command",
-                               "FRAME 0 1",      "0 1.25 22.5",   "set period 5",
-                               " STATUS: READY", "unknown words", "Status->READY"};
-    unit->sendLines(lines);
-    QTRY_VERIFY(console().ResultText().endsWith(QLatin1String("Status->READY\r\n")));
-    const QString expected = QStringLiteral("SET PERIOD 500\r\nERROR: 12 Bad command\r\n"
-                                            "FRAME 0 1\r\n0 1.25 22.5\r\nset period 5\r\n"
-                                            " STATUS: READY\r\nunknown words\r\n"
-                                            "Status->READY\r\n");
-    QCOMPARE(console().ResultText(), expected);
-    // The box follows by itself, through the event loop.
-    QTRY_COMPARE(console().txtResult->toPlainText(), Shown(expected));
-
-    // Clear Results empties the box at once while lines keep coming.
-    Commands& c = console();
-    unit->sendLines({QStringLiteral("SET ZC 1")});
-    c.cmdClear->click();
-    QCOMPARE(c.ResultText(), QString());
-    QCOMPARE(c.txtResult->toPlainText(), QString());
-    QTRY_COMPARE(c.ResultText(), QStringLiteral("SET ZC 1\r\n"));
-    unit->sendLines({QStringLiteral("SET EU 1")});
-    QTRY_COMPARE(c.ResultText(), QStringLiteral("SET ZC 1\r\nSET EU 1\r\n"));
-    LetTheBoxCatchUp(c.txtResult);
-    QCOMPARE(c.txtResult->toPlainText(), QStringLiteral("SET ZC 1\nSET EU 1\n"));
-    QCOMPARE(SentSinceLastLook(*unit), QByteArray()); // clearing sends nothing
-}
-
-void TestConsole::scanStreamKeepsTheConsoleNearTheLimitWithTheNewestLineInView() {
-    openConsole();
-    Commands& c = console();
-    // Ten frames to a write, each taken in before the next is sent (a write
-    // split between two arrivals would lose the piece of line at the split).
-    QString expected;
-    for (int frame = 0; frame < 150;) {
-        QStringList lines;
-        for (int end = frame + 10; frame < end; ++frame) {
-            lines << QStringLiteral("FRAME 0 %1").arg(frame);
-            for (int ch = 0; ch < 16; ++ch)
-                lines << QStringLiteral("%1 %2 23.50").arg(ch).arg(frame * 0.001, 0, 'f', 4);
-        }
-        unit->sendLines(lines);
-        for (const QString& line : lines)
-            expected = ConsoleEchoText(expected, line);
-        const QString last = lines.last() + QLatin1String("\r\n");
-        QVERIFY(QTest::qWaitFor([&] { return c.ResultText().endsWith(last); }));
+    Commands& console() { return Registry::get<Commands>(); }
+    Error& viewer() { return Registry::get<Error>(); }
+    // Opens the console from its toolbar button; it holds the connect button.
+    void openConsole() {
+        Frame().Toolbar1_ButtonClick(QStringLiteral("Commands"));
+        QVERIFY(WaitForActivation(&console()));
+        QVERIFY(!Registry::get<Main>().Command1->isEnabled());
     }
-    const QString text = c.ResultText();
-    QCOMPARE(text, expected);
-    QVERIFY(text.size() >= Commands::ResultLimit);
-    QVERIFY(text.size() < Commands::ResultLimit + 200);
-    QVERIFY(text.contains(QStringLiteral("\r\nFRAME 0 149\r\n")));
+    // Opens the viewer from the menu and waits for the unit's two errors.
+    void openViewer() {
+        Frame().mnuErrors->trigger();
+        QVERIFY(WaitForActivation(&viewer()));
+        QTRY_COMPARE(viewer().ErrorText(), TwoErrors);
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
+    }
 
-    LetTheBoxCatchUp(c.txtResult);
-    QCOMPARE(c.txtResult->toPlainText(), Shown(text));
-    // The caret, on the line after the newest, is in view, and so is the newest line.
-    const QRect caret = c.txtResult->cursorRect();
-    QVERIFY(caret.top() - caret.height() >= 0);
-    QVERIFY(caret.bottom() <= c.txtResult->viewport()->height());
-}
+private slots:
+    void init() {
+        ProgramTest::init();
+        unit = std::make_unique<FakeUnit>();
+        unit->answer(QStringLiteral("ERROR"), TwoErrors.trimmed().split(QStringLiteral("\r\n")));
+        QVERIFY(ConnectAndSettle(*unit));
+    }
+    void cleanup() {
+        ProgramTest::cleanup();
+        unit.reset();
+    }
+
+    void enterSendsTheWholeBoxWithCrLfAndEmptiesIt() {
+        openConsole();
+        QPlainTextEdit* box = console().txtCommand;
+        QTest::keyClicks(box, QStringLiteral("LIST C"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray()); // nothing before Enter
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("LIST C\r\n"));
+        QCOMPARE(box->toPlainText(), QString());
+        // Enter in the middle of a text sends all of it, the line break inside.
+        QTest::keyClicks(box, QStringLiteral("SET PERIOD 500"));
+        for (int i = 0; i < 10; ++i)
+            QTest::keyClick(box, Qt::Key_Left);
+        QTest::keyClick(box, Qt::Key_Enter);
+        QTest::keyClick(box, Qt::Key_Return); // an empty box: the line break alone
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("SET \r\nPERIOD 500\r\n"));
+        // Pasted text with a line break goes at once in one piece; without
+        // one it waits for Enter, blanks and all.
+        QTest::keyClicks(box, QStringLiteral("X"));
+        box->insertPlainText(QStringLiteral("LIST I\r\nLIST S\nLIST C"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("XLIST I\r\nLIST S\r\nLIST C"));
+        QCOMPARE(box->toPlainText(), QString());
+        box->insertPlainText(QStringLiteral("  LIST O  "));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray());
+    }
+
+    void buttonsSendTheirCommandsExactly() {
+        openConsole();
+        Commands& c = console();
+        for (bool module : {false, true}) {
+            Global::ModuleModel = module; // at the moment of the click
+            for (QPushButton* b : {c.cmdListI, c.cmdListS, c.cmdListC, c.cmdListD, c.cmdListZ,
+                                   c.cmdListG, c.cmdListO, c.cmdListM, c.cmdListAall}) {
+                b->click();
+                QCOMPARE(QApplication::focusWidget(), c.txtCommand); // typing goes on at once
+            }
+            const QByteArray last = module ? "59\r" : "69\r";
+            QCOMPARE(SentSinceLastLook(*unit), "LIST I\rList S\rLIST C\rLIST D\rList Z\rLIST G\r"
+                                               "LIST O\rLIST M 0 " +
+                                                   last + "LIST A 0 " + last);
+        }
+        // Save asks first; the select buttons open the point list dialogs.
+        fx->prompt->yesNoAnswers << false << true;
+        c.cmdSave->click();
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray());
+        c.cmdSave->click();
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("SAVE\r"));
+        QCOMPARE(fx->prompt->shown[1].kind + ' ' + fx->prompt->shown[1].text,
+                 "yesno Warning this will make all changes permanant. Do you want to continue?");
+        c.cmdListMP->click();
+        c.cmdListAselect->click();
+        QVERIFY(Registry::isShown<MasterList>() && Registry::isShown<AllList>());
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray());
+        c.cmdClose->click();
+        QVERIFY(!Registry::peek<Commands>() && Registry::get<Main>().Command1->isEnabled());
+    }
+
+    void consoleShowsEveryReceivedLineButStatusLinesUntilCleared() {
+        openConsole();
+        Commands& c = console();
+        const QString lines = "SET PERIOD 500|STATUS: READY|ERROR: 12 Bad command|FRAME 0 1|"
+                              "0 1.25 22.5|set period 5| STATUS: READY|unknown|Status->READY";
+        unit->sendLines(lines.split('|'));
+        const QString expected = QString(lines).remove(14, 14).replace('|', "\r\n") + "\r\n";
+        QTRY_COMPARE(c.ResultText(), expected);
+        QTRY_COMPARE(c.txtResult->toPlainText(), Shown(expected)); // by itself, in time
+        // Clear Results empties the box at once while lines keep coming.
+        unit->sendLines({QStringLiteral("SET ZC 1")});
+        c.cmdClear->click();
+        QVERIFY(c.ResultText().isEmpty() && c.txtResult->toPlainText().isEmpty());
+        QTRY_COMPARE(c.ResultText(), QStringLiteral("SET ZC 1\r\n"));
+        unit->sendLines({QStringLiteral("SET EU 1")});
+        QTRY_COMPARE(c.ResultText(), QStringLiteral("SET ZC 1\r\nSET EU 1\r\n"));
+        QCOMPARE(CaughtUp(c.txtResult), QStringLiteral("SET ZC 1\nSET EU 1\n"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray()); // clearing sends nothing
+    }
+
+    void scanStreamKeepsTheConsoleNearTheLimitWithTheNewestLineInView() {
+        openConsole();
+        Commands& c = console();
+        // Ten frames to a write, each taken in before the next is sent (a write
+        // split between two arrivals would lose the piece of line at the split).
+        QString expected;
+        for (int frame = 0; frame < 150;) {
+            QStringList lines;
+            for (int end = frame + 10; frame < end; ++frame) {
+                lines << QStringLiteral("FRAME 0 %1").arg(frame);
+                for (int ch = 0; ch < 16; ++ch)
+                    lines << QStringLiteral("%1 %2 23.50").arg(ch).arg(frame * 0.001, 0, 'f', 4);
+            }
+            unit->sendLines(lines);
+            for (const QString& line : lines)
+                expected = ConsoleEchoText(expected, line);
+            const QString last = lines.last() + QLatin1String("\r\n");
+            QVERIFY(QTest::qWaitFor([&] { return c.ResultText().endsWith(last); }));
+        }
+        QCOMPARE(c.ResultText(), expected);
+        QVERIFY(expected.size() >= Commands::ResultLimit && expected.size() < 32200);
+        QVERIFY(expected.contains(QStringLiteral("\r\nFRAME 0 149\r\n")));
+        QCOMPARE(CaughtUp(c.txtResult), Shown(expected));
+        // The caret, on the line after the newest, is in view, and so is the newest line.
+        const QRect caret = c.txtResult->cursorRect();
+        QVERIFY(caret.top() - caret.height() >= 0);
+        QVERIFY(caret.bottom() <= c.txtResult->viewport()->height());
+    }
+
+    void errorViewerAppendsTheUnitsErrorsOnEachActivation() {
+        openViewer();
+        QCOMPARE(viewer().windowTitle(), QStringLiteral("Qel Errors"));
+        QTRY_COMPARE(viewer().txtError->toPlainText(), Shown(TwoErrors));
+        QCOMPARE(viewer().txtError->textCursor().position(), 0); // the first line in view
+        // To another window of the program and back: the list is appended again.
+        console().showForm();
+        QVERIFY(WaitForActivation(&console()));
+        viewer().showForm();
+        QVERIFY(WaitForActivation(&viewer()));
+        QTRY_COMPARE(viewer().ErrorText(), TwoErrors + TwoErrors);
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
+        // Only lines beginning with the exact word reach the box.
+        unit->sendLines({"error: 5 lower case", " ERROR: 6 leading blank", "ERROR:7 no blank",
+                         "ERRORS: 8", "ERROR:"});
+        QTRY_COMPARE(viewer().ErrorText(), TwoErrors + TwoErrors + QStringLiteral("ERROR:\r\n"));
+    }
+
+    void clearErrorsEmptiesTheViewerAtOnceAndAsksAgain() {
+        openViewer();
+        unit->answer(QStringLiteral("ERROR"), {QStringLiteral("ERROR: 40 Overrange")});
+        viewer().cmdClear->click();
+        QVERIFY(viewer().ErrorText().isEmpty() && viewer().txtError->toPlainText().isEmpty());
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("CLEAR\rERROR\r"));
+        QTRY_COMPARE(viewer().txtError->toPlainText(), QStringLiteral("ERROR: 40 Overrange\n"));
+        // Close unloads it and gives the connect button back; opened afresh
+        // from the toolbar it shows the unit's current list only.
+        QVERIFY(!Registry::get<Main>().Command1->isEnabled());
+        viewer().cmdClose->click();
+        QVERIFY(!Registry::peek<Error>() && Registry::get<Main>().Command1->isEnabled());
+        Frame().Toolbar1_ButtonClick(QStringLiteral("Errors"));
+        QTRY_COMPARE(viewer().ErrorText(), QStringLiteral("ERROR: 40 Overrange\r\n"));
+    }
+
+    void pointListOkSendsTheRequestFromTheChosenEntriesAndCloses_data() {
+        QTest::addColumn<bool>("master");
+        QTest::addColumn<QList<int>>("picks"); // channel, start, end; -1: none chosen
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("master") << true << QList<int>{3, 10, 20} << QByteArray("List M 10 20 3\r");
+        QTest::newRow("all") << false << QList<int>{3, 10, 20} << QByteArray("List A 10 20 3\r");
+        QTest::newRow("nothing chosen")
+            << true << QList<int>{-1, -1, -1} << QByteArray("List M   \r");
+        QTest::newRow("end before start")
+            << false << QList<int>{15, 69, 5} << QByteArray("List A 69 5 15\r");
+        QTest::newRow("channel only")
+            << false << QList<int>{0, -1, -1} << QByteArray("List A   0\r");
+    }
+    void pointListOkSendsTheRequestFromTheChosenEntriesAndCloses() {
+        QFETCH(bool, master);
+        QFETCH(QList<int>, picks);
+        QFETCH(QByteArray, sent);
+        PointListDialog& d = OpenPointList(master);
+        Pick(d.cmbChannel, 7); // a first choice changed: only the last one counts
+        d.cmbChannel->clearSelection();
+        const QList<QListWidget*> lists = {d.cmbChannel, d.cmbStartTemp, d.cmbEndingTemp};
+        for (int i = 0; i < 3; ++i)
+            if (picks[i] >= 0)
+                Pick(lists[i], picks[i]);
+        d.cmdOk->click();
+        QCOMPARE(SentSinceLastLook(*unit), sent);
+        QVERIFY(!Registry::peek<MasterList>() && !Registry::peek<AllList>());
+        // Opened again, it starts afresh with nothing chosen.
+        for (QListWidget* list :
+             {OpenPointList(master).cmbChannel, OpenPointList(master).cmbEndingTemp})
+            QVERIFY(list->selectedItems().isEmpty());
+    }
+
+    void pointListCancelOrEscapeSendsNothingAndCloses() {
+        for (bool master : {true, false}) {
+            PointListDialog& d = OpenPointList(master);
+            Pick(d.cmbChannel, 3);
+            Pick(d.cmbStartTemp, 10);
+            d.cmdCancel->click();
+        }
+        PointListDialog& d = OpenPointList(true);
+        QVERIFY(WaitForActivation(&d));
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!Registry::peek<MasterList>() && !Registry::peek<AllList>());
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray());
+    }
+};
 
 QTEST_MAIN(TestConsole)
 #include "tst_console.moc"

@@ -3,7 +3,6 @@
 // asked to keep.
 
 #include "bargraph/bar.h"
-#include "consolehelpers.h"
 #include "core/registry.h"
 #include "fakeunit.h"
 #include "fixture.h"
@@ -16,7 +15,6 @@
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/state.h"
-#include "sessionhelpers.h"
 #include "spf/uploadspf.h"
 
 #include <QAction>
@@ -26,6 +24,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using Global::PanelText;
 
 namespace {
 

@@ -2,27 +2,11 @@
 // fake unit, the sensor profile windows fed through the reply dispatcher, and
 // all three windows against the simulated unit.
 
-#include "consolehelpers.h"
-#include "core/registry.h"
-#include "fakeunit.h"
-#include "fixture.h"
-#include "mainwin/mdimain.h"
 #include "mainwin/upload.h"
+#include "program.h"
 #include "qelsim/simulator.h"
-#include "session/effects.h"
-#include "session/mainform.h"
-#include "session/state.h"
-#include "sessionhelpers.h"
 #include "spf/createspf.h"
 #include "spf/uploadspf.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTimer>
-#include <QtTest>
 
 namespace {
 
@@ -46,23 +30,17 @@ QString Write(const QString& path, const QByteArray& content) {
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? path : "";
 }
 
-QString Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : "<unread>";
-}
-
 } // namespace
 
-class TestFiles : public QObject {
+class TestFiles : public ProgramTest {
     Q_OBJECT
 private slots:
     void init() {
-        fx = std::make_unique<ProgramFixture>();
-        fx->startProgram();
+        ProgramTest::init();
         unit = std::make_unique<FakeUnit>();
     }
     void cleanup() {
-        fx.reset();
+        ProgramTest::cleanup();
         unit.reset();
         sim.reset();
     }
@@ -166,7 +144,8 @@ private slots:
         }
         QCOMPARE(window.labStatusText->text(), status);
         window.btnExit->click();
-        QCOMPARE(Read(path), recorded.isEmpty() ? QString() : recorded.join("\r\n") + "\r\n");
+        QCOMPARE(QString(FileContents(path)),
+                 recorded.isEmpty() ? QString() : recorded.join("\r\n") + "\r\n");
     }
     void modLineRewritesTheChannelKeepingTheLinesOwnPrefix_data() {
         QTest::addColumn<QString>("position");
@@ -289,9 +268,8 @@ private:
         if (!QTest::qWaitFor([&] { return window.labStatusText->text() == "Done creating file"; }))
             return "<not done: " + window.labStatusText->text() + ">";
         window.btnExit->click();
-        return Read(path);
+        return FileContents(path);
     }
-    std::unique_ptr<ProgramFixture> fx;
     std::unique_ptr<FakeUnit> unit;
     std::unique_ptr<qelsim::Simulator> sim;
     int files = 0;

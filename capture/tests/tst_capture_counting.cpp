@@ -11,104 +11,99 @@ using namespace zomra;
 class TestCounting : public QObject {
     Q_OBJECT
 private slots:
-    void framesAreCountedByTheirNumbers_data();
-    void framesAreCountedByTheirNumbers();
-    void configurationIsReadOrRejectedWithTheReason_data();
-    void configurationIsReadOrRejectedWithTheReason();
-};
-
-void TestCounting::framesAreCountedByTheirNumbers_data() {
-    QTest::addColumn<qint64>("framesPerScan");
-    QTest::addColumn<QList<int>>("arrivals");
-    // received, lost, duplicated, reordered, stray, complete (1 or 0)
-    QTest::addColumn<QList<qint64>>("counts");
-    QTest::newRow("in order") << qint64(4) << QList<int>{0, 1, 2, 3}
-                              << QList<qint64>{4, 0, 0, 0, 0, 1};
-    QTest::newRow("a gap") << qint64(6) << QList<int>{0, 1, 4, 5}
-                           << QList<qint64>{4, 2, 0, 0, 0, 0};
-    QTest::newRow("a duplicate") << qint64(3) << QList<int>{0, 1, 1, 2}
-                                 << QList<qint64>{3, 0, 1, 0, 0, 1};
-    QTest::newRow("a reordering") << qint64(4) << QList<int>{0, 2, 1, 3}
-                                  << QList<qint64>{4, 0, 0, 1, 0, 1};
-    QTest::newRow("late frames split a wide gap")
-        << qint64(7) << QList<int>{0, 6, 3, 1, 5} << QList<qint64>{5, 2, 0, 3, 0, 0};
-    QTest::newRow("a late frame that comes again")
-        << qint64(3) << QList<int>{0, 2, 1, 1, 2} << QList<qint64>{3, 0, 2, 1, 0, 1};
-    QTest::newRow("the first frames lost")
-        << qint64(5) << QList<int>{3, 4} << QList<qint64>{2, 3, 0, 0, 0, 0};
-    QTest::newRow("the last frames lost")
-        << qint64(5) << QList<int>{0, 1} << QList<qint64>{2, 3, 0, 0, 0, 0};
-    QTest::newRow("a number beyond the scan")
-        << qint64(2) << QList<int>{0, 7, 1} << QList<qint64>{2, 0, 0, 0, 1, 1};
-    QTest::newRow("a scan without end loses only gaps")
-        << qint64(0) << QList<int>{0, 1, 3, 9, 2} << QList<qint64>{5, 5, 0, 1, 0, 0};
-}
-
-void TestCounting::framesAreCountedByTheirNumbers() {
-    QFETCH(qint64, framesPerScan);
-    QFETCH(QList<int>, arrivals);
-    QFETCH(QList<qint64>, counts);
-    FrameTally tally(framesPerScan);
-    qint64 kept = 0;
-    for (int frame : arrivals) {
-        const FrameTally::Arrival a = tally.add(quint32(frame));
-        kept += a == FrameTally::Arrival::InOrder || a == FrameTally::Arrival::Late;
+    void framesAreCountedByTheirNumbers_data() {
+        QTest::addColumn<qint64>("framesPerScan");
+        QTest::addColumn<QList<int>>("arrivals");
+        // received, lost, duplicated, reordered, stray, complete (1 or 0)
+        QTest::addColumn<QList<qint64>>("counts");
+        QTest::newRow("in order") << qint64(4) << QList<int>{0, 1, 2, 3}
+                                  << QList<qint64>{4, 0, 0, 0, 0, 1};
+        QTest::newRow("a gap") << qint64(6) << QList<int>{0, 1, 4, 5}
+                               << QList<qint64>{4, 2, 0, 0, 0, 0};
+        QTest::newRow("a duplicate")
+            << qint64(3) << QList<int>{0, 1, 1, 2} << QList<qint64>{3, 0, 1, 0, 0, 1};
+        QTest::newRow("a reordering")
+            << qint64(4) << QList<int>{0, 2, 1, 3} << QList<qint64>{4, 0, 0, 1, 0, 1};
+        QTest::newRow("late frames split a wide gap")
+            << qint64(7) << QList<int>{0, 6, 3, 1, 5} << QList<qint64>{5, 2, 0, 3, 0, 0};
+        QTest::newRow("a late frame that comes again")
+            << qint64(3) << QList<int>{0, 2, 1, 1, 2} << QList<qint64>{3, 0, 2, 1, 0, 1};
+        QTest::newRow("the first frames lost")
+            << qint64(5) << QList<int>{3, 4} << QList<qint64>{2, 3, 0, 0, 0, 0};
+        QTest::newRow("the last frames lost")
+            << qint64(5) << QList<int>{0, 1} << QList<qint64>{2, 3, 0, 0, 0, 0};
+        QTest::newRow("a number beyond the scan")
+            << qint64(2) << QList<int>{0, 7, 1} << QList<qint64>{2, 0, 0, 0, 1, 1};
+        QTest::newRow("a scan without end loses only gaps")
+            << qint64(0) << QList<int>{0, 1, 3, 9, 2} << QList<qint64>{5, 5, 0, 1, 0, 0};
     }
-    QCOMPARE(QList<qint64>({tally.received(), tally.lost(), tally.duplicated(), tally.reordered(),
-                            tally.stray(), qint64(tally.complete())}),
-             counts);
-    QCOMPARE(kept, tally.received()); // each frame is written once
-}
 
-void TestCounting::configurationIsReadOrRejectedWithTheReason_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("error");    // empty: read
-    QTest::addColumn<QStringList>("read"); // host, port, frames, file
-    QTest::newRow("as the operator's program writes it")
-        << QByteArray(
-               "SET IPADDR 192.168.1.10\r\nSET FPS 100\r\nSET BFILENAME c:\\data\\run1.dat\r\n")
-        << QString() << QStringList{"192.168.1.10", "23", "100", "c:\\data\\run1.dat"};
-    QTest::newRow("LF, any order, host:port, blanks kept in the name")
-        << QByteArray("SET BFILENAME  run 1.csv\nSET FPS 0\n\nSET IPADDR unit7:2323\n") << QString()
-        << QStringList{"unit7", "2323", "0", " run 1.csv"};
-    QTest::newRow("CR, an IPv6 host")
-        << QByteArray("SET IPADDR fe80::1\rSET FPS 5\rSET BFILENAME a") << QString()
-        << QStringList{"fe80::1", "23", "5", "a"};
-    QTest::newRow("no file line") << QByteArray("SET IPADDR a\r\nSET FPS 1\r\n")
-                                  << "there is no SET BFILENAME line" << QStringList();
-    QTest::newRow("an empty file name")
-        << QByteArray("SET IPADDR a\r\nSET FPS 1\r\nSET BFILENAME \r\n")
-        << "SET BFILENAME on line 3 names no data file" << QStringList();
-    QTest::newRow("frames not a number")
-        << QByteArray("SET IPADDR a\r\nSET FPS 12x\r\nSET BFILENAME f\r\n")
-        << "SET FPS on line 2 needs a whole number of frames from 0 to 2147483647, not '12x'"
-        << QStringList();
-    QTest::newRow("frames beyond the unit's count")
-        << QByteArray("SET IPADDR a\r\nSET FPS 2147483648\r\nSET BFILENAME f\r\n")
-        << "not '2147483648'" << QStringList();
-    QTest::newRow("a port of 0") << QByteArray("SET IPADDR a:0\nSET FPS 1\nSET BFILENAME f\n")
-                                 << "with a port from 1 to 65535, not 'a:0'" << QStringList();
-    QTest::newRow("another setting")
-        << QByteArray("SET IPADDR a\nSET PERIOD 5\n")
-        << "line 2 is not \"SET IPADDR\", \"SET FPS\" or \"SET BFILENAME\"" << QStringList();
-    QTest::newRow("a setting twice")
-        << QByteArray("SET FPS 1\nSET IPADDR a\nSET FPS 2\nSET BFILENAME f\n")
-        << "SET FPS is given twice, on lines 1 and 3" << QStringList();
-}
+    void framesAreCountedByTheirNumbers() {
+        QFETCH(qint64, framesPerScan);
+        QFETCH(QList<int>, arrivals);
+        QFETCH(QList<qint64>, counts);
+        FrameTally tally(framesPerScan);
+        qint64 kept = 0;
+        for (int frame : arrivals) {
+            const FrameTally::Arrival a = tally.add(quint32(frame));
+            kept += a == FrameTally::Arrival::InOrder || a == FrameTally::Arrival::Late;
+        }
+        QCOMPARE(QList<qint64>({tally.received(), tally.lost(), tally.duplicated(),
+                                tally.reordered(), tally.stray(), qint64(tally.complete())}),
+                 counts);
+        QCOMPARE(kept, tally.received()); // each frame is written once
+    }
 
-void TestCounting::configurationIsReadOrRejectedWithTheReason() {
-    QFETCH(QByteArray, text);
-    QFETCH(QString, error);
-    QFETCH(QStringList, read);
-    Config c;
-    QString said;
-    QCOMPARE(parseConfig(text, &c, &said), error.isEmpty());
-    QVERIFY2(said.contains(error), qPrintable(said));
-    if (error.isEmpty())
-        QCOMPARE(QStringList({c.host, QString::number(c.port), QString::number(c.framesPerScan),
-                              c.dataFile}),
-                 read);
-}
+    void configurationIsReadOrRejectedWithTheReason_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");    // empty: read
+        QTest::addColumn<QStringList>("read"); // host, port, frames, file
+        QTest::newRow("as the operator's program writes it")
+            << QByteArray(
+                   "SET IPADDR 192.168.1.10\r\nSET FPS 100\r\nSET BFILENAME c:\\data\\run1.dat\r\n")
+            << QString() << QStringList{"192.168.1.10", "23", "100", "c:\\data\\run1.dat"};
+        QTest::newRow("LF, any order, host:port, blanks kept in the name")
+            << QByteArray("SET BFILENAME  run 1.csv\nSET FPS 0\n\nSET IPADDR unit7:2323\n")
+            << QString() << QStringList{"unit7", "2323", "0", " run 1.csv"};
+        QTest::newRow("CR, an IPv6 host")
+            << QByteArray("SET IPADDR fe80::1\rSET FPS 5\rSET BFILENAME a") << QString()
+            << QStringList{"fe80::1", "23", "5", "a"};
+        QTest::newRow("no file line") << QByteArray("SET IPADDR a\r\nSET FPS 1\r\n")
+                                      << "there is no SET BFILENAME line" << QStringList();
+        QTest::newRow("an empty file name")
+            << QByteArray("SET IPADDR a\r\nSET FPS 1\r\nSET BFILENAME \r\n")
+            << "SET BFILENAME on line 3 names no data file" << QStringList();
+        QTest::newRow("frames not a number")
+            << QByteArray("SET IPADDR a\r\nSET FPS 12x\r\nSET BFILENAME f\r\n")
+            << "SET FPS on line 2 needs a whole number of frames from 0 to 2147483647, not '12x'"
+            << QStringList();
+        QTest::newRow("frames beyond the unit's count")
+            << QByteArray("SET IPADDR a\r\nSET FPS 2147483648\r\nSET BFILENAME f\r\n")
+            << "not '2147483648'" << QStringList();
+        QTest::newRow("a port of 0") << QByteArray("SET IPADDR a:0\nSET FPS 1\nSET BFILENAME f\n")
+                                     << "with a port from 1 to 65535, not 'a:0'" << QStringList();
+        QTest::newRow("another setting")
+            << QByteArray("SET IPADDR a\nSET PERIOD 5\n")
+            << "line 2 is not \"SET IPADDR\", \"SET FPS\" or \"SET BFILENAME\"" << QStringList();
+        QTest::newRow("a setting twice")
+            << QByteArray("SET FPS 1\nSET IPADDR a\nSET FPS 2\nSET BFILENAME f\n")
+            << "SET FPS is given twice, on lines 1 and 3" << QStringList();
+    }
+
+    void configurationIsReadOrRejectedWithTheReason() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        QFETCH(QStringList, read);
+        Config c;
+        QString said;
+        QCOMPARE(parseConfig(text, &c, &said), error.isEmpty());
+        QVERIFY2(said.contains(error), qPrintable(said));
+        if (error.isEmpty())
+            QCOMPARE(QStringList({c.host, QString::number(c.port), QString::number(c.framesPerScan),
+                                  c.dataFile}),
+                     read);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCounting)
 #include "tst_capture_counting.moc"

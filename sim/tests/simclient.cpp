@@ -4,25 +4,23 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QHostAddress>
+#include <QRegularExpression>
 #include <QTimer>
-#include <QtTest>
 
-SimClient::SimClient(QObject* parent) : QObject(parent) {
+SimClient::SimClient() {
     connect(&socket, &QTcpSocket::readyRead, this, [this] {
-        const QByteArray data = socket.readAll();
-        received_ += data;
-        reads_ << data;
+        reads << socket.readAll();
+        received += reads.last();
     });
 }
 
 bool SimClient::connectTo(quint16 port) {
     socket.connectToHost(QHostAddress::LocalHost, port);
-    return waitFor([this] { return isConnected(); });
+    return waitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; });
 }
 
-bool SimClient::isConnected() const {
-    return socket.state() == QAbstractSocket::ConnectedState;
+bool SimClient::waitForClosed() {
+    return waitFor([this] { return socket.state() == QAbstractSocket::UnconnectedState; });
 }
 
 bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
@@ -41,11 +39,6 @@ bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-bool SimClient::waitForClosed(int timeoutMs) {
-    return waitFor([this] { return socket.state() == QAbstractSocket::UnconnectedState; },
-                   timeoutMs);
-}
-
 void SimClient::sendRaw(const QByteArray& bytes) {
     socket.write(bytes);
     socket.flush();
@@ -56,42 +49,29 @@ void SimClient::command(const QString& text) {
 }
 
 QStringList SimClient::lines() const {
-    QStringList result;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = received_.indexOf("\r\n", start);
-        if (end < 0)
-            break;
-        result << QString::fromLatin1(received_.mid(start, end - start));
-        start = end + 2;
-    }
+    QStringList result = QString::fromLatin1(received).split(QStringLiteral("\r\n"));
+    result.removeLast(); // the piece after the last CR LF
     return result;
 }
 
 void SimClient::clear() {
-    received_.clear();
-    reads_.clear();
+    received.clear();
+    reads.clear();
 }
 
-bool SimClient::waitForLine(const std::function<bool(const QString&)>& test, int timeoutMs) {
-    return waitFor(
-        [&] {
-            const QStringList all = lines();
-            return std::any_of(all.begin(), all.end(), test);
-        },
-        timeoutMs);
+bool SimClient::waitForLine(const QString& prefix) {
+    return waitFor([&] { return !lines().filter(QRegularExpression('^' + prefix)).isEmpty(); });
 }
 
 QStringList SimClient::ask(const QString& text, const QString& last) {
     clear();
     command(text);
-    auto isLast = [&](const QString& line) { return line.startsWith(last); };
-    if (!waitForLine(isLast))
+    if (!waitForLine(QRegularExpression::escape(last)))
         return {};
     QStringList result;
     for (const QString& line : lines()) {
         result << line;
-        if (isLast(line))
+        if (line.startsWith(last))
             break;
     }
     return result;
@@ -101,25 +81,31 @@ QStringList SimClient::exchange(const QString& text) {
     clear();
     command(text);
     command(QStringLiteral("STATUS"));
-    auto isStatus = [](const QString& line) {
-        return line.startsWith(QLatin1String("STATUS: ")) ||
-               line.startsWith(QLatin1String("Status->"));
-    };
-    if (!waitForLine(isStatus))
+    const QString status = QStringLiteral("(STATUS: |Status->)");
+    if (!waitForLine(status))
         return {QStringLiteral("<no status answer>")};
-    QStringList result;
-    for (const QString& line : lines()) {
-        if (isStatus(line))
-            break;
-        result << line;
-    }
-    return result;
+    QStringList result = lines();
+    return result.mid(0, result.indexOf(QRegularExpression('^' + status + ".*")));
 }
 
-qelsim::SimOptions localOptions(const QString& model) {
+qelsim::SimOptions LocalOptions(const QString& model) {
     qelsim::SimOptions o;
     o.port = 0;
     o.bind = QHostAddress(QHostAddress::LocalHost);
     qelsim::modelFromCode(model, &o.model);
     return o;
+}
+
+SimBench::SimBench(const qelsim::SimOptions& options, bool handClock) : sim(options) {
+    if (handClock)
+        sim.setClock([this] { return clockNs; });
+    QString error;
+    started = sim.start(&error) && client.connectTo(sim.port());
+}
+
+bool SimBench::quiet(const QStringList& commands) {
+    for (const QString& command : commands)
+        if (!client.exchange(command).isEmpty())
+            return false;
+    return true;
 }

@@ -7,4 +7,10 @@
 
 #include <QString>
 
-QString ConsoleEchoText(const QString& oldText, const QString& line);
+inline QString ConsoleEchoText(QString text, const QString& line) {
+    if (text.size() >= 32000) {
+        const int end = text.indexOf(QStringLiteral("\r\n"));
+        text.remove(0, end >= 0 ? end + 2 : 1);
+    }
+    return text + line + QStringLiteral("\r\n");
+}

@@ -1,11 +1,10 @@
 #include "fakeunit.h"
 
-#include <QDeadlineTimer>
 #include <QtTest>
 
 #include <sys/socket.h>
 
-FakeUnit::FakeUnit(QObject* parent) : QObject(parent) {
+FakeUnit::FakeUnit() {
     server_.listen(QHostAddress::LocalHost, 0);
     connect(&server_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* s = server_.nextPendingConnection()) {
@@ -23,18 +22,14 @@ FakeUnit::~FakeUnit() {
 }
 
 QString FakeUnit::address() const {
-    return QStringLiteral("127.0.0.1:%1").arg(port());
+    return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort());
 }
 
 QStringList FakeUnit::commands() const {
     QStringList list = QString::fromLatin1(received_).split(QLatin1Char('\r'));
-    if (!list.isEmpty() && list.last().isEmpty())
+    if (list.last().isEmpty())
         list.removeLast();
     return list;
-}
-
-void FakeUnit::answer(const QString& command, const QStringList& lines) {
-    answers_.insert(command, lines);
 }
 
 void FakeUnit::setReading(bool reading) {
@@ -55,21 +50,14 @@ void FakeUnit::onReadyRead() {
     const QByteArray data = client_->readAll();
     received_ += data;
     pending_ += data;
-    int cr;
-    while ((cr = pending_.indexOf('\r')) >= 0) {
-        QString command = QString::fromLatin1(pending_.left(cr));
+    for (int cr; (cr = pending_.indexOf('\r')) >= 0;) {
+        const QString command = QString::fromLatin1(pending_.left(cr)).remove(QLatin1Char('\n'));
         pending_.remove(0, cr + 1);
-        if (pending_.startsWith('\n'))
-            pending_.remove(0, 1);
-        if (command.startsWith(QLatin1Char('\n')))
-            command.remove(0, 1);
-        auto it = answers_.constFind(command);
-        if (it == answers_.constEnd())
-            continue;
-        if (answerLimit_ >= 0 && answered_ >= answerLimit_)
-            continue;
-        ++answered_;
-        sendLines(*it);
+        const auto it = answers_.constFind(command);
+        if (it != answers_.constEnd() && (answerLimit_ < 0 || answered_ < answerLimit_)) {
+            ++answered_;
+            sendLines(*it);
+        }
     }
 }
 
@@ -81,10 +69,7 @@ void FakeUnit::sendRaw(const QByteArray& bytes) {
 }
 
 void FakeUnit::sendLines(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    sendRaw(bytes);
+    sendRaw(lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
 }
 
 void FakeUnit::closeClient() {
@@ -93,8 +78,6 @@ void FakeUnit::closeClient() {
 }
 
 void FakeUnit::resetClient() {
-    if (!client_)
-        return;
     const linger now{1, 0};
     ::setsockopt(int(client_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
     client_->abort();
@@ -108,38 +91,23 @@ bool FakeUnit::waitForReceived(const QByteArray& text, int timeoutMs) {
     return QTest::qWaitFor([&] { return received_.contains(text); }, timeoutMs);
 }
 
-bool FakeUnit::waitForClient(int timeoutMs) {
-    return QTest::qWaitFor([&] { return isConnected(); }, timeoutMs);
-}
-
-bool FakeUnit::waitForDisconnect(int timeoutMs) {
-    return QTest::qWaitFor([&] { return !isConnected(); }, timeoutMs);
-}
-
-QHash<QString, QStringList> FakeUnit::standardLists(const QString& model) {
-    QHash<QString, QStringList> lists;
-    lists.insert(QStringLiteral("List I"),
-                 {QStringLiteral("SET MODEL ") + model, QStringLiteral("SET SN 1234"),
-                  QStringLiteral("SET HOST 0 0 T")});
-    lists.insert(QStringLiteral("List C"),
-                 {QStringLiteral("SET PMAXL 15"), QStringLiteral("SET PMAXH 15"),
-                  QStringLiteral("SET PMINL -15"), QStringLiteral("SET PMINH -15"),
-                  QStringLiteral("SET NEGPTSL 0"), QStringLiteral("SET NEGPTSH 0")});
-    QStringList h;
-    for (int i = 0; i < 16; ++i)
-        h << QStringLiteral("SET MAX%1 15").arg(i);
-    lists.insert(QStringLiteral("List H"), h);
-    lists.insert(QStringLiteral("List S"),
-                 {QStringLiteral("SET PERIOD 500"), QStringLiteral("SET AVG 8"),
-                  QStringLiteral("SET FPS 100"), QStringLiteral("SET XSCANTRIG 0"),
-                  QStringLiteral("SET EU 1"), QStringLiteral("SET ZC 1"),
-                  QStringLiteral("SET QPKTS 0"), QStringLiteral("SET UNITSCAN PSI"),
-                  QStringLiteral("SET CVTUNIT 1.0"), QStringLiteral("SET PAGE 0")});
-    return lists;
+QStringList FakeUnit::standardList(char group, const QString& model) {
+    QStringList lines;
+    if (group == 'I')
+        lines = {QStringLiteral("MODEL ") + model, "SN 1234", "HOST 0 0 T"};
+    else if (group == 'C')
+        lines = {"PMAXL 15", "PMAXH 15", "PMINL -15", "PMINH -15", "NEGPTSL 0", "NEGPTSH 0"};
+    else if (group == 'S')
+        lines = {"PERIOD 500", "AVG 8",   "FPS 100",      "XSCANTRIG 0", "EU 1",
+                 "ZC 1",       "QPKTS 0", "UNITSCAN PSI", "CVTUNIT 1.0", "PAGE 0"};
+    for (int c = 0; group == 'H' && c < 16; ++c)
+        lines << QStringLiteral("MAX%1 15").arg(c);
+    for (QString& line : lines)
+        line.prepend(QStringLiteral("SET "));
+    return lines;
 }
 
 void FakeUnit::answerStandardLists(const QString& model) {
-    const auto lists = standardLists(model);
-    for (auto it = lists.constBegin(); it != lists.constEnd(); ++it)
-        answer(it.key(), it.value());
+    for (const char group : {'I', 'C', 'H', 'S'})
+        answer(QStringLiteral("List ") + QLatin1Char(group), standardList(group, model));
 }

@@ -1,0 +1,385 @@
+// The connection window against a scripted fake unit: session start-up, the
+// status poll, the paced settings queries, the cutting of arrivals into
+// lines, refused and ended connections, the address history, and the host
+// check with the save-and-reboot sequence it leads to.
+
+#include "program.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+namespace {
+
+Main& Window() {
+    return Registry::get<Main>();
+}
+
+// The window is back at rest: no connection, the button offers Connect.
+bool IsIdle() {
+    return Global::ConnectState == 0 && PanelText(1) == QLatin1String("No connection") &&
+           Window().Command1->text() == QLatin1String("Connect");
+}
+
+const QStringList StartUp = {"SET BIN 0", "SET FORMAT 0", "List I", "List C", "List H", "List S"};
+
+QStringList Listed() {
+    QStringList entries;
+    for (int i = 0; i < Window().lstIpHistory->count(); ++i)
+        entries << Window().lstIpHistory->item(i)->text();
+    return entries;
+}
+
+} // namespace
+
+class TestSession : public ProgramTest {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        Global::PauseScale = 1.0;
+        ProgramTest::cleanup();
+    }
+
+    void sessionStartSendsFormatCommandsAndFirstListThenPolls() {
+        FakeUnit unit;
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List I\r"));
+        QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
+        QCOMPARE(Window().Command1->text(), QStringLiteral("Disconnect"));
+        QVERIFY(!Window().lstIpHistory->isEnabled());
+        QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
+        QCOMPARE(Listed(), QStringList{unit.address()});
+        // The first poll is one interval (2 s by default) after the start.
+        QTimer* poll = Window().tmrStatus;
+        QVERIFY(poll->isActive() && poll->interval() == 2000);
+        poll->setInterval(50);
+        QVERIFY(unit.waitForReceived("STATUS\r"));
+        QVERIFY(unit.received().startsWith("SET BIN 0\rSET FORMAT 0\rList I\rSTATUS\r"));
+    }
+
+    void pollSettingsDecideTheStatusTimer_data() {
+        QTest::addColumn<bool>("always");
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<int>("activeInterval"); // 0: timer not running
+        QTest::addColumn<QString>("panel2");
+        QTest::newRow("every 5 s") << true << "5" << 5000 << "Getting Status";
+        QTest::newRow("interval 0 never polls") << true << "0" << 0 << "Getting Status";
+        QTest::newRow("no number never polls") << true << "" << 0 << "Getting Status";
+        QTest::newRow("polling off") << false << "2" << 0 << "Status Off";
+    }
+    void pollSettingsDecideTheStatusTimer() {
+        QFETCH(bool, always);
+        QFETCH(QString, interval);
+        QFETCH(int, activeInterval);
+        QFETCH(QString, panel2);
+        Global::StatusPollAlways = always;
+        Global::StatusPollInterval = interval;
+        FakeUnit unit;
+        QVERIFY(ConnectToUnit(unit));
+        QTimer* poll = Window().tmrStatus;
+        QCOMPARE(poll->isActive() ? poll->interval() : 0, activeInterval);
+        QCOMPARE(PanelText(2), panel2);
+    }
+
+    void eachListRequestWaitsForTheLastLineOfThePreviousReply() {
+        FakeUnit unit;
+        unit.answerStandardLists();
+        QStringList groupC = FakeUnit::standardList('C');
+        const QString lastOfC = groupC.takeLast(); // "SET NEGPTSH 0" held back
+        unit.answer(QStringLiteral("List C"), groupC);
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List C\r"));
+        QTest::qWait(300);
+        QVERIFY(!unit.received().contains("List H"));
+        QVERIFY(!Registry::get<QelConfig>().cmdOk->isEnabled());
+        unit.sendLines({lastOfC});
+        QVERIFY(unit.waitForReceived("List S\r"));
+        QTRY_VERIFY(!Window().tmrResponse->isActive());
+        QCOMPARE(unit.commands(), StartUp);
+        QVERIFY(Registry::get<QelConfig>().cmdOk->isEnabled());
+        QVERIFY(Registry::get<QelConfig>().cmdApply->isEnabled());
+        QVERIFY(fx->prompt->messages().isEmpty());
+    }
+
+    void silentUnitGetsTheNextRequestsAfterTimeOutsEachWithAMessage() {
+        FakeUnit unit; // answers "List I" late, then nothing more
+        Window().tmrResponse->setInterval(300);
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List I\r"));
+        QTest::qWait(150); // the time-out counts from the latest request, not the first
+        unit.sendLines(FakeUnit::standardList('I'));
+        QVERIFY(unit.waitForReceived("List C\r"));
+        QElapsedTimer sinceC;
+        sinceC.start();
+        QVERIFY(fx->prompt->messages().isEmpty());
+        QVERIFY(unit.waitForReceived("List H\r"));
+        QVERIFY(sinceC.elapsed() >= 250);
+        QCOMPARE(fx->prompt->messages().size(), 1);
+        QVERIFY(unit.waitForReceived("List S\r"));
+        QCOMPARE(fx->prompt->messages().size(), 2);
+        QTRY_COMPARE(fx->prompt->messages().size(), 3); // the list ends with a third
+        QVERIFY(!Window().tmrResponse->isActive());
+        QTest::qWait(400);
+        QCOMPARE(fx->prompt->messages(),
+                 QStringList(3, QStringLiteral("Timed out waiting for QEL response")));
+        QCOMPARE(fx->prompt->shown[2].title, QStringLiteral("Orvik 3"));
+        QCOMPARE(unit.commands(), StartUp);
+    }
+
+    void listStartedDuringAnotherKeepsTheRunningTimeOut() {
+        FakeUnit unit; // answers nothing: "List I" waits for its time-out
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List I\r"));
+        QTest::qWait(300);
+        const int left = Window().tmrResponse->remainingTime();
+        QVERIFY(left > 0);
+        Global::SendList(QStringLiteral("SC"), true); // the configuration dialog's list
+        QVERIFY(unit.waitForReceived("List S\r"));
+        QVERIFY(Window().tmrResponse->isActive());
+        QVERIFY(Window().tmrResponse->remainingTime() <= left);
+    }
+
+    void arrivalsAreCutAtCrLfEachByItself() {
+        // The handed lines are seen in a plain log of error lines.
+        const QString log = fx->openLog(QStringLiteral("arrivals.log"));
+        Global::LogErrors = true;
+        FakeUnit unit;
+        QVERIFY(ConnectToUnit(unit));
+        QSignalSpy arrivals(Window().Winsock1, &QTcpSocket::readyRead);
+        for (const char* arrival : {"ERROR: one\r\n", "ERROR: two\r\nERROR: three\r\n",
+                                    "ERROR: four\r\nERR", // the piece after the last CR LF is lost,
+                                    "OR: five\r\n",       // also when the next arrival completes it
+                                    "ERROR: six", "ERROR: seven\r\n"}) {
+            const int before = arrivals.size();
+            unit.sendRaw(arrival);
+            QVERIFY(QTest::qWaitFor([&] { return arrivals.size() > before; }));
+            QCoreApplication::processEvents(); // the queued dispatch of this arrival
+        }
+        QCOMPARE(FileContents(log), QByteArray("ERROR: one\r\nERROR: two\r\nERROR: three\r\n"
+                                               "ERROR: four\r\nERROR: seven\r\n"));
+    }
+
+    void refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+        probe.close(); // nothing listens there now
+        StartConnecting(address);
+        QCOMPARE(PanelText(1), QStringLiteral("Connecting to ") + address);
+        QCOMPARE(Window().Command1->text(), QStringLiteral("Cancel"));
+        QTRY_COMPARE(fx->prompt->shown.size(), 1);
+        QCOMPARE(fx->prompt->shown[0].title, QStringLiteral("ERROR:"));
+        const QStringList parts = fx->prompt->shown[0].text.split(QLatin1Char('\r'));
+        QVERIFY(parts.size() == 2 && !parts[0].isEmpty());
+        QCOMPARE(parts[1], QStringLiteral("Error Number 10061"));
+        QVERIFY(IsIdle() && PanelText(2).isEmpty() && Window().lstIpHistory->isEnabled());
+        QCOMPARE(Listed(), QStringList()); // only a connection that stood counts
+    }
+
+    void unitEndingTheConnectionIsReportedOnlyWhenReset_data() {
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("closed in order") << false;
+        QTest::newRow("reset") << true;
+    }
+    void unitEndingTheConnectionIsReportedOnlyWhenReset() {
+        QFETCH(bool, reset);
+        FakeUnit unit;
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List I\r"));
+        if (reset)
+            unit.resetClient();
+        else
+            unit.closeClient();
+        QTRY_VERIFY(IsIdle());
+        QVERIFY(!Window().tmrStatus->isActive());
+        Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
+        QCOMPARE(fx->prompt->shown.size(), reset ? 1 : 0);
+        if (reset)
+            QCOMPARE(fx->prompt->shown[0].title + ' ' + fx->prompt->shown[0].text.section('\r', 1),
+                     QStringLiteral("ERROR: Error Number 10054"));
+    }
+
+    void cancelWhileConnectingEndsTheSessionSilently() {
+        FakeUnit unit;
+        StartConnecting(unit.address());
+        QCOMPARE(Global::ConnectState, qint16(1));
+        QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
+        QVERIFY(!Window().lstIpHistory->isEnabled());
+        Window().Command1->click(); // "Cancel"
+        QVERIFY(IsIdle());
+        QTest::qWait(200);
+        QVERIFY(IsIdle() && unit.received().isEmpty() && fx->prompt->shown.isEmpty());
+    }
+
+    void addressesMoveToTheTopOfTheHistoryAndTheOldestDropsOut() {
+        QStringList expected;
+        for (int i = 0; i <= 10; ++i)
+            expected << (Global::IpHistory[i] = QStringLiteral("10.0.0.%1").arg(i));
+        for (const char* address : {"10.0.0.0", "10.0.0.5", "qel-new"})
+            Global::AddIpToHistory(QLatin1String(address));
+        expected.move(5, 0);
+        QCOMPARE(Listed(), QStringList{"qel-new"} + expected.mid(0, 10)); // the oldest dropped
+        // Empty entries are not listed; matching is exact.
+        Global::IpHistory[3].clear();
+        Global::AddIpToHistory(QStringLiteral("QEL-NEW"));
+        QCOMPARE(Listed().size(), 10);
+        QCOMPARE(Listed().mid(0, 2), QStringList({"QEL-NEW", "qel-new"}));
+        // Clicking an entry only fills the address box.
+        QListWidget* list = Window().lstIpHistory;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        QCOMPARE(Window().txtIpAdd->text(), QStringLiteral("qel-new"));
+        QCOMPARE(Global::ConnectState, qint16(0));
+    }
+
+    void historyFileIsReadAtStartAndWrittenBackExactly() {
+        const QByteArray full = "10.1.1.1\r\nrig-b\r\n\r\n10.1.1.4:2323\r\n\r\n\r\n\r\n\r\n\r\n\r\n"
+                                "last\r\n";
+        for (const QByteArray& file : {full, QByteArray("10.1.1.1\r\n10.1.1.2\r\n")}) {
+            Registry::unloadAll();
+            Global::Reset();
+            QFile history(QStringLiteral("IpHist.cfg"));
+            QVERIFY(history.open(QIODevice::WriteOnly));
+            history.write(file);
+            history.close();
+            fx->startProgram();
+            if (file == full) {
+                QCOMPARE(Listed(), QStringList({"10.1.1.1", "rig-b", "10.1.1.4:2323", "last"}));
+                QFile::remove(QStringLiteral("IpHist.cfg"));
+                Global::SaveIpHistory();
+                QCOMPARE(FileContents(QStringLiteral("IpHist.cfg")), full);
+                continue;
+            }
+            // A short file gives an empty list until the first connection;
+            // the entries read before it ran short are kept.
+            QCOMPARE(Listed(), QStringList());
+            FakeUnit unit;
+            QVERIFY(ConnectToUnit(unit));
+            QCOMPARE(Listed(), QStringList({unit.address(), "10.1.1.1", "10.1.1.2"}));
+        }
+    }
+
+    void hostLineIsCorrectedToMatchTheHighSpeedSwitch_data() {
+        QTest::addColumn<bool>("hss");
+        QTest::addColumn<QString>("hostLine");
+        QTest::addColumn<QString>("correction"); // "" when nothing is sent
+        const QString toUs = QStringLiteral("SET HOST 127.0.0.1 23 U\r");
+        const QString off = QStringLiteral("SET HOST 0 0 T\r");
+        QTest::newRow("on, matching") << true << "SET HOST 127.0.0.1 23 U"
+                                      << "";
+        QTest::newRow("on, letter T") << true << "SET HOST 127.0.0.1 23 T" << toUs;
+        QTest::newRow("on, port 24") << true << "SET HOST 127.0.0.1 24 U" << toUs;
+        QTest::newRow("on, no host") << true << "SET HOST 0 0 T" << toUs;
+        QTest::newRow("off, no host") << false << "SET HOST 0 0 T"
+                                      << "";
+        QTest::newRow("off, letter U") << false << "SET HOST 0 0 U" << off;
+        QTest::newRow("off, a host") << false << "SET HOST 127.0.0.1 23 U" << off;
+    }
+    void hostLineIsCorrectedToMatchTheHighSpeedSwitch() {
+        QFETCH(bool, hss);
+        QFETCH(QString, hostLine);
+        QFETCH(QString, correction);
+        Registry::get<LinkConfig>().chkHSS->setChecked(hss);
+        FakeUnit unit; // answers only the first group; the list then waits
+        unit.answer(QStringLiteral("List I"), {QStringLiteral("SET MODEL Q1600"), hostLine});
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List C\r"));
+        QCOMPARE(unit.received(), (hss ? "SET BIN 1\r" : "SET BIN 0\r") +
+                                      ("SET FORMAT 0\rList I\r" + correction.toLatin1()) +
+                                      "List C\r");
+        QCOMPARE(Global::SavePending, !correction.isEmpty());
+    }
+
+    void correctionSavesAndRebootsTheUnitAtTheEndOfTheList() {
+        const double scale = 0.05; // the 35 seconds in 1.75 s; one "second" is 50 ms
+        Global::PauseScale = scale;
+        FakeUnit unit;
+        unit.answerStandardLists();
+        unit.answer(QStringLiteral("List I"), {"SET MODEL Q1600", "SET HOST 0 0 U"});
+        unit.answer(QStringLiteral("SAVE"), {"STATUS: SAVING"});
+        unit.answer(QStringLiteral("reboot"), {"STATUS: REBOOTING"});
+
+        // When each step was first seen: exactly, where the program's own
+        // events show it, otherwise by sampling while the sequence runs.
+        QElapsedTimer clock;
+        QMap<QString, qint64> seen;
+        const auto mark = [&](const char* what, bool now = true) {
+            if (now && !seen.contains(QLatin1String(what)))
+                seen.insert(QLatin1String(what), clock.elapsed());
+        };
+        QPushButton* button = Window().Command1;
+        EventTap tap(button, [&](QEvent* e) {
+            if (e->type() == QEvent::EnabledChange && clock.isValid())
+                mark(button->isEnabled() ? "enabled" : "disabled",
+                     button->isEnabled() == seen.contains("disabled"));
+        });
+        connect(Window().Winsock1, &QAbstractSocket::stateChanged, this, [&](auto state) {
+            mark("closed", state == QAbstractSocket::UnconnectedState && clock.isValid());
+        });
+        connect(&Registry::get<Timeout>(), &QObject::destroyed, this, [&] { mark("window gone"); });
+        QTimer sampler;
+        sampler.setTimerType(Qt::PreciseTimer);
+        connect(&sampler, &QTimer::timeout, this, [&] {
+            mark("reboot sent", unit.received().contains("reboot\r"));
+            mark("saving shown", PanelText(2) == QLatin1String("Qel Status: SAVING"));
+            mark("rebooting shown", PanelText(2) == QLatin1String("Qel Status: REBOOTING") &&
+                                        Global::ConnectState == 2);
+            mark("window shown", Registry::isShown<Timeout>());
+        });
+        bool saveBeforeMessage = false;
+        fx->prompt->whileOpen = [&] {
+            mark("message");
+            saveBeforeMessage = unit.waitForReceived("SAVE\r", 1000);
+        };
+        QVERIFY(ConnectToUnit(unit));
+        clock.start();
+        sampler.start(2);
+        QTRY_VERIFY_WITH_TIMEOUT(seen.contains(QStringLiteral("window gone")), 10000);
+        sampler.stop();
+
+        QVERIFY(saveBeforeMessage);
+        QCOMPARE(fx->prompt->messages(),
+                 QStringList({"WARNING: Qel's Binary IP Address does not match host's IP address. "
+                              "Changing to match and rebooting. This will take 35 seconds then you "
+                              "must reconnect."}));
+        QCOMPARE(fx->prompt->shown[0].title, QStringLiteral("Orvik 3"));
+        QStringList commands = unit.commands();
+        commands.removeAll(QStringLiteral("STATUS"));
+        QCOMPARE(commands, QStringList({"SET BIN 0", "SET FORMAT 0", "List I", "SET HOST 0 0 T",
+                                        "List C", "List H", "List S", "SAVE", "reboot"}));
+        QCOMPARE(QStringList(seen.keys()).join(' '),
+                 QStringLiteral("closed disabled enabled message reboot sent rebooting shown "
+                                "saving shown window gone window shown"));
+        const auto at = [&](const char* what) { return seen.value(QLatin1String(what)); };
+        const qint64 second = qint64(1000 * scale);
+        QVERIFY(at("disabled") <= at("message") && at("message") <= at("window shown"));
+        QVERIFY(at("reboot sent") - at("message") >= 5 * second - 5);
+        QVERIFY(at("rebooting shown") >= at("reboot sent") && at("closed") > at("rebooting shown"));
+        QVERIFY(at("closed") - at("message") >= 10 * second - 5);
+        QVERIFY(at("enabled") - at("closed") >= 25 * second - 5);
+        // The window closes about one "second" after the button comes back.
+        QVERIFY(at("window gone") > at("enabled") &&
+                at("window gone") - at("enabled") < 8 * second);
+        QVERIFY(IsIdle() && !Global::SavePending && Global::RebootSeconds == 0);
+    }
+
+    void progressWindowCountsTo35AndClosesOnThe36thTick() {
+        Timeout& window = Registry::get<Timeout>();
+        window.showForm();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Reboot Progress"));
+        QCOMPARE(window.Timer1->interval(), 1000);
+        window.Timer1->start();
+        for (int tick = 1; tick <= 35; ++tick)
+            QVERIFY(QMetaObject::invokeMethod(window.Timer1, "timeout"));
+        QCOMPARE(window.ProgressBar1->value(), window.ProgressBar1->maximum());
+        QCOMPARE(window.ProgressBar1->maximum(), 35);
+        QVERIFY(Registry::isShown<Timeout>());
+        QVERIFY(QMetaObject::invokeMethod(window.Timer1, "timeout"));
+        QVERIFY(!Registry::isShown<Timeout>());
+        QCOMPARE(Global::RebootSeconds, qint16(0));
+    }
+};
+
+QTEST_MAIN(TestSession)
+#include "tst_session.moc"
