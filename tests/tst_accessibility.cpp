@@ -2,10 +2,7 @@
 // graph's painted labels as accessible children, the history usable from the
 // keyboard.
 
-#include "mainwin/upload.h"
 #include "program.h"
-#include "spf/createspf.h"
-#include "spf/uploadspf.h"
 
 namespace {
 

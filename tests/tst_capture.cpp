@@ -1,187 +1,158 @@
 // The high-speed hand-over: the capture configuration the program writes,
 // and Start Scan handing the unit to the capture program and taking it back.
 
-#include "config/qelconfig.h"
-#include "core/registry.h"
-#include "fakeunit.h"
-#include "fixture.h"
-#include "mainwin/capture.h"
-#include "mainwin/mdimain.h"
-#include "session/effects.h"
-#include "session/linkconfig.h"
-#include "session/mainform.h"
-#include "session/send.h"
-#include "session/state.h"
+#include "program.h"
 
-#include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QtTest>
-
-class TestCapture : public QObject {
+class TestCapture : public ProgramTest {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void configurationHoldsTheBoxesAsTyped();
-    void startScanHandsTheUnitOverAndReconnects_data();
-    void startScanHandsTheUnitOverAndReconnects();
-    void highSpeedScanOfTheSimulatorKeepsEveryFrame();
-
-private:
     QByteArray cfg() const {
         QFile f(fx->dir() + "/Zomra.cfg");
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
     }
-    ProgramFixture* fx = nullptr;
-};
 
-void TestCapture::init() {
-    fx = new ProgramFixture;
-    fx->startProgram();
-    Global::ProgramDirectoryOverride = fx->dir();
-}
+private slots:
+    void init() {
+        ProgramTest::init();
+        Global::ProgramDirectoryOverride = fx->dir();
+    }
+    void cleanup() {
+        Global::ProgramDirectoryOverride.clear();
+        ProgramTest::cleanup();
+    }
+    void configurationHoldsTheBoxesAsTyped() {
+        Registry::get<Main>().txtIpAdd->setText("192.168.1.10");
+        Registry::get<QelConfig>().medFps->setText("100");
+        LinkConfig& link = Registry::get<LinkConfig>();
+        link.txtHssFileName->setText("c:\\data\\run1.dat");
+        QVERIFY(Global::WriteZomraCfg());
+        QCOMPARE(cfg(), QByteArray("SET IPADDR 192.168.1.10\r\nSET FPS 100\r\n"
+                                   "SET BFILENAME c:\\data\\run1.dat\r\n"));
 
-void TestCapture::cleanup() {
-    Global::ProgramDirectoryOverride.clear();
-    delete fx;
-    fx = nullptr;
-}
+        // Confirming the link settings rewrites it, with the switch off too.
+        link.showForm();
+        link.chkHSS->setChecked(false);
+        Registry::get<QelConfig>().medFps->setText("250");
+        link.cmdOk->click();
+        QVERIFY(cfg().contains("SET FPS 250\r\n"));
+        QVERIFY(fx->prompt->shown.isEmpty());
+    }
 
-void TestCapture::configurationHoldsTheBoxesAsTyped() {
-    Registry::get<Main>().txtIpAdd->setText("192.168.1.10");
-    Registry::get<QelConfig>().medFps->setText("100");
-    LinkConfig& link = Registry::get<LinkConfig>();
-    link.txtHssFileName->setText("c:\\data\\run1.dat");
-    QVERIFY(Global::WriteZomraCfg());
-    QCOMPARE(cfg(), QByteArray("SET IPADDR 192.168.1.10\r\nSET FPS 100\r\n"
-                               "SET BFILENAME c:\\data\\run1.dat\r\n"));
+    void startScanHandsTheUnitOverAndReconnects_data() {
+        QTest::addColumn<QString>("program"); // shell text of "Zomra.exe", or none
+        QTest::addColumn<bool>("writable");   // the program directory exists
+        QTest::addColumn<QString>("message"); // start of the one message, or none
+        QTest::addColumn<bool>("reconnects");
+        QTest::newRow("capture runs") << "#!/bin/sh\ncat Zomra.cfg > ran.txt\n"
+                                      << true << "" << true;
+        QTest::newRow("no capture program") << "" << true << "Could not open Zomra.exe" << true;
+        QTest::newRow("directory not writable")
+            << "" << false << "Could not write the capture configuration file " << false;
+    }
 
-    // Confirming the link settings rewrites it, with the switch off too.
-    link.showForm();
-    link.chkHSS->setChecked(false);
-    Registry::get<QelConfig>().medFps->setText("250");
-    link.cmdOk->click();
-    QVERIFY(cfg().contains("SET FPS 250\r\n"));
-    QVERIFY(fx->prompt->shown.isEmpty());
-}
+    void startScanHandsTheUnitOverAndReconnects() {
+        QFETCH(QString, program);
+        QFETCH(bool, writable);
+        QFETCH(QString, message);
+        QFETCH(bool, reconnects);
+        FakeUnit unit;
+        unit.answerStandardLists();
+        Global::HssEnabled = true;
+        QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("SET BIN 1\r"));
+        if (!program.isEmpty()) {
+            QFile exe(fx->dir() + "/Zomra.exe");
+            QVERIFY(exe.open(QIODevice::WriteOnly));
+            exe.write(program.toUtf8());
+            exe.setPermissions(exe.permissions() | QFile::ExeOwner);
+        }
+        if (!writable)
+            Global::ProgramDirectoryOverride = fx->dir() + "/missing";
+        int statesWhileOpen = -1;
+        fx->prompt->whileOpen = [&] { statesWhileOpen = Global::ConnectState; };
+        unit.clearReceived();
 
-void TestCapture::startScanHandsTheUnitOverAndReconnects_data() {
-    QTest::addColumn<QString>("program"); // shell text of "Zomra.exe", or none
-    QTest::addColumn<bool>("writable");   // the program directory exists
-    QTest::addColumn<QString>("message"); // start of the one message, or none
-    QTest::addColumn<bool>("reconnects");
-    QTest::newRow("capture runs") << "#!/bin/sh\ncat Zomra.cfg > ran.txt\n" << true << "" << true;
-    QTest::newRow("no capture program") << "" << true << "Could not open Zomra.exe" << true;
-    QTest::newRow("directory not writable")
-        << "" << false << "Could not write the capture configuration file " << false;
-}
+        Registry::get<MDIMain>().mnuStartScan->trigger();
+        const QStringList messages = fx->prompt->messages();
+        QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(messages[0].startsWith(message), qPrintable(messages[0]));
+        QVERIFY(!unit.received().contains("SCAN"));
+        QVERIFY(Registry::get<MDIMain>().mnuStartScan->isEnabled()); // never the scanning state
+        if (!reconnects) {
+            QCOMPARE(Global::ConnectState, 2); // the session goes on
+            return;
+        }
+        QCOMPARE(statesWhileOpen, message.isEmpty() ? -1 : 0);
+        QCOMPARE(Global::ConnectState, 1); // connecting as soon as the capture ends
+        QTRY_VERIFY(unit.isConnected());
+        QTRY_COMPARE(Global::ConnectState, 2);
+        if (!program.isEmpty()) {
+            QFile ran(fx->dir() + "/ran.txt");
+            QVERIFY(ran.open(QIODevice::ReadOnly));
+            QVERIFY(ran.readAll().startsWith("SET IPADDR " + unit.address().toLatin1() + "\r\n"));
+        }
+    }
 
-void TestCapture::startScanHandsTheUnitOverAndReconnects() {
-    QFETCH(QString, program);
-    QFETCH(bool, writable);
-    QFETCH(QString, message);
-    QFETCH(bool, reconnects);
-    FakeUnit unit;
-    unit.answerStandardLists();
-    Global::HssEnabled = true;
-    QVERIFY(ConnectToUnit(unit));
-    QVERIFY(unit.waitForReceived("SET BIN 1\r"));
-    if (!program.isEmpty()) {
+    // The whole hand-over against the simulator: the host check moves the
+    // unit's binary data to this computer with save and reboot; after
+    // reconnecting, Start Scan runs the real capture program, whose file holds
+    // exactly the frames the simulator sent, and the program reconnects.
+    void highSpeedScanOfTheSimulatorKeepsEveryFrame() {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString port = QString::number(probe.serverPort());
+        probe.close();
+        QProcess sim;
+        sim.start(QStringLiteral(QELSIM_BINARY),
+                  {"--port", port, "--bind", "127.0.0.1", "--reboot-seconds", "0.2",
+                   "--record-frames", fx->dir() + "/sent.csv"});
+        QVERIFY(sim.waitForStarted());
+        // The capture program as installed, but on a free UDP port: the
+        // operator's program never passes options.
         QFile exe(fx->dir() + "/Zomra.exe");
         QVERIFY(exe.open(QIODevice::WriteOnly));
-        exe.write(program.toUtf8());
+        exe.write("#!/bin/sh\nexec '" ZOMRA_BINARY "' --udp-port 0 --config '" +
+                  fx->dir().toUtf8() + "/Zomra.cfg'\n");
+        exe.close();
         exe.setPermissions(exe.permissions() | QFile::ExeOwner);
+
+        Global::HssEnabled = true;
+        Global::PauseScale = 0.02;
+        const QString address = "127.0.0.1:" + port;
+        QTRY_VERIFY([&] { // the simulator listens
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, port.toUShort());
+            return s.waitForConnected(200);
+        }());
+        StartConnecting(address);
+        QTRY_VERIFY_WITH_TIMEOUT(fx->prompt->messages().size() == 1, 10000); // save and reboot
+        QVERIFY(fx->prompt->messages()[0].startsWith("WARNING: Qel's Binary IP Address"));
+        QTRY_VERIFY_WITH_TIMEOUT(Registry::get<Main>().Command1->isEnabled(), 10000);
+        QTest::qWait(300); // the simulator is back
+        StartConnecting(address);
+        QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
+        QTRY_COMPARE(Global::FramesPerScan > 0, true);
+
+        Global::SendToQel("SET PERIOD 6\r");
+        Global::SendToQel("SET AVG 1\r");
+        QTest::qWait(200);
+        Registry::get<QelConfig>().medFps->setText("500");
+        Registry::get<LinkConfig>().txtHssFileName->setText(fx->dir() + "/run.csv");
+        Registry::get<MDIMain>().mnuStartScan->trigger();
+        QCOMPARE(fx->prompt->messages().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
+        // The capture program gave the unit its host back: no second correction.
+        QTRY_VERIFY(Global::ListIndex > 4 && !Registry::get<Main>().tmrResponse->isActive());
+        QCOMPARE(fx->prompt->messages().size(), 1);
+        QFile sent(fx->dir() + "/sent.csv"), run(fx->dir() + "/run.csv");
+        QVERIFY(sent.open(QIODevice::ReadOnly) && run.open(QIODevice::ReadOnly));
+        const QByteArray frames = sent.readAll();
+        QCOMPARE(frames.count('\n'), 501);
+        QCOMPARE(run.readAll(), frames);
+        sim.terminate();
+        sim.waitForFinished();
     }
-    if (!writable)
-        Global::ProgramDirectoryOverride = fx->dir() + "/missing";
-    int statesWhileOpen = -1;
-    fx->prompt->whileOpen = [&] { statesWhileOpen = Global::ConnectState; };
-    unit.clearReceived();
-
-    Registry::get<MDIMain>().mnuStartScan->trigger();
-    const QStringList messages = fx->prompt->messages();
-    QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty())
-        QVERIFY2(messages[0].startsWith(message), qPrintable(messages[0]));
-    QVERIFY(!unit.received().contains("SCAN"));
-    QVERIFY(Registry::get<MDIMain>().mnuStartScan->isEnabled()); // never the scanning state
-    if (!reconnects) {
-        QCOMPARE(Global::ConnectState, 2); // the session goes on
-        return;
-    }
-    QCOMPARE(statesWhileOpen, message.isEmpty() ? -1 : 0);
-    QCOMPARE(Global::ConnectState, 1); // connecting as soon as the capture ends
-    QTRY_VERIFY(unit.isConnected());
-    QTRY_COMPARE(Global::ConnectState, 2);
-    if (!program.isEmpty()) {
-        QFile ran(fx->dir() + "/ran.txt");
-        QVERIFY(ran.open(QIODevice::ReadOnly));
-        QVERIFY(ran.readAll().startsWith("SET IPADDR " + unit.address().toLatin1() + "\r\n"));
-    }
-}
-
-// The whole hand-over against the simulator: the host check moves the
-// unit's binary data to this computer with save and reboot; after
-// reconnecting, Start Scan runs the real capture program, whose file holds
-// exactly the frames the simulator sent, and the program reconnects.
-void TestCapture::highSpeedScanOfTheSimulatorKeepsEveryFrame() {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const QString port = QString::number(probe.serverPort());
-    probe.close();
-    QProcess sim;
-    sim.start(QStringLiteral(QELSIM_BINARY),
-              {"--port", port, "--bind", "127.0.0.1", "--reboot-seconds", "0.2", "--record-frames",
-               fx->dir() + "/sent.csv"});
-    QVERIFY(sim.waitForStarted());
-    // The capture program as installed, but on a free UDP port: the
-    // operator's program never passes options.
-    QFile exe(fx->dir() + "/Zomra.exe");
-    QVERIFY(exe.open(QIODevice::WriteOnly));
-    exe.write("#!/bin/sh\nexec '" ZOMRA_BINARY "' --udp-port 0 --config '" + fx->dir().toUtf8() +
-              "/Zomra.cfg'\n");
-    exe.close();
-    exe.setPermissions(exe.permissions() | QFile::ExeOwner);
-
-    Global::HssEnabled = true;
-    Global::PauseScale = 0.02;
-    const QString address = "127.0.0.1:" + port;
-    QTRY_VERIFY([&] { // the simulator listens
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port.toUShort());
-        return s.waitForConnected(200);
-    }());
-    StartConnecting(address);
-    QTRY_VERIFY_WITH_TIMEOUT(fx->prompt->messages().size() == 1, 10000); // save and reboot
-    QVERIFY(fx->prompt->messages()[0].startsWith("WARNING: Qel's Binary IP Address"));
-    QTRY_VERIFY_WITH_TIMEOUT(Registry::get<Main>().Command1->isEnabled(), 10000);
-    QTest::qWait(300); // the simulator is back
-    StartConnecting(address);
-    QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
-    QTRY_COMPARE(Global::FramesPerScan > 0, true);
-
-    Global::SendToQel("SET PERIOD 6\r");
-    Global::SendToQel("SET AVG 1\r");
-    QTest::qWait(200);
-    Registry::get<QelConfig>().medFps->setText("500");
-    Registry::get<LinkConfig>().txtHssFileName->setText(fx->dir() + "/run.csv");
-    Registry::get<MDIMain>().mnuStartScan->trigger();
-    QCOMPARE(fx->prompt->messages().size(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(Global::ConnectState, 2, 10000);
-    QFile sent(fx->dir() + "/sent.csv"), run(fx->dir() + "/run.csv");
-    QVERIFY(sent.open(QIODevice::ReadOnly) && run.open(QIODevice::ReadOnly));
-    const QByteArray frames = sent.readAll();
-    QCOMPARE(frames.count('\n'), 501);
-    QCOMPARE(run.readAll(), frames);
-    sim.terminate();
-    sim.waitForFinished();
-}
+};
 
 QTEST_MAIN(TestCapture)
 #include "tst_capture.moc"

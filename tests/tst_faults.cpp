@@ -2,30 +2,8 @@
 // state the program gives it, nothing fails, and the log keeps what it was
 // asked to keep.
 
-#include "bargraph/bar.h"
-#include "core/registry.h"
-#include "fakeunit.h"
-#include "fixture.h"
-#include "mainwin/logfile.h"
-#include "mainwin/mdimain.h"
-#include "mainwin/upload.h"
+#include "program.h"
 #include "qelsim/simulator.h"
-#include "session/effects.h"
-#include "session/log.h"
-#include "session/mainform.h"
-#include "session/send.h"
-#include "session/state.h"
-#include "spf/uploadspf.h"
-
-#include <QAction>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QtTest>
-
-#include <memory>
-
-using Global::PanelText;
 
 namespace {
 
@@ -57,285 +35,257 @@ QString LogText(const QString& path) {
 
 } // namespace
 
-class TestFaults : public QObject {
+class TestFaults : public ProgramTest {
     Q_OBJECT
+    QString openCsvLog() {
+        Global::LogScanData = true;
+        const QString path = fx->dir() + QStringLiteral("/scan.csv");
+        fx->prompt->fileAnswers.enqueue(path);
+        Global::OpenLogFile();
+        return path;
+    }
+
+    bool listsDone() {
+        return Global::ConnectState != 1 && !Registry::get<Main>().tmrResponse->isActive() &&
+               Registry::get<Main>().Command1->isEnabled() &&
+               (Global::ConnectState == 0 || Global::ListIndex > 4);
+    }
+
 private slots:
-    void init();
-    void cleanup();
-
-    void simulatedUnitFaultEndsInItsState_data();
-    void simulatedUnitFaultEndsInItsState();
-    void linkLostMidScanKeepsEveryRowThatArrived_data();
-    void linkLostMidScanKeepsEveryRowThatArrived();
-    void frameCutAtAnyOffsetSpoilsNothingAfterIt();
-    void unitThatStopsReadingNeverGrowsTheBacklog();
-    void operatorFileOfAnyBytesIsSentLineByLine_data();
-    void operatorFileOfAnyBytesIsSentLineByLine();
-    void badLogFileIsReportedOnceAndTheProgramGoesOn_data();
-    void badLogFileIsReportedOnceAndTheProgramGoesOn();
-
-private:
-    QString openCsvLog();
-    bool listsDone();
-    std::unique_ptr<ProgramFixture> fx;
-};
-
-void TestFaults::init() {
-    fx = std::make_unique<ProgramFixture>();
-    fx->startProgram();
-    Global::PauseScale = 0.01;
-    Registry::get<Main>().tmrResponse->setInterval(1000);
-    Registry::get<Bar>().showForm();
-}
-
-void TestFaults::cleanup() {
-    fx.reset();
-    Global::PauseScale = 1.0;
-}
-
-QString TestFaults::openCsvLog() {
-    Global::LogScanData = true;
-    const QString path = fx->dir() + QStringLiteral("/scan.csv");
-    fx->prompt->fileAnswers.enqueue(path);
-    Global::OpenLogFile();
-    return path;
-}
-
-bool TestFaults::listsDone() {
-    return Global::ConnectState != 1 && !Registry::get<Main>().tmrResponse->isActive() &&
-           Registry::get<Main>().Command1->isEnabled() &&
-           (Global::ConnectState == 0 || Global::ListIndex > 4);
-}
-
-void TestFaults::simulatedUnitFaultEndsInItsState_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<int>("rows"); // of a scan's log; -1: no scan
-    const QString reboot = QStringLiteral(
-        "WARNING: Qel's Binary IP Address does not match host's IP address. Changing to match and "
-        "rebooting. This will take 35 seconds then you must reconnect.");
-    QTest::newRow("silent after its first list") << "silent" << QStringList(3, TimedOut) << 2 << -1;
-    QTest::newRow("slow answers") << "slow" << QStringList() << 2 << -1;
-    QTest::newRow("closes mid-scan") << "close" << QStringList() << 0 << 5;
-    QTest::newRow("wrong host: reboot") << "host" << QStringList{reboot} << 0 << -1;
-    QTest::newRow("refused") << "refused"
-                             << QStringList{QStringLiteral(
-                                    "Connection refused\rError Number 10061")}
-                             << 0 << -1;
-}
-
-void TestFaults::simulatedUnitFaultEndsInItsState() {
-    QFETCH(QString, fault);
-    qelsim::SimOptions options;
-    options.port = 0;
-    options.bind = QHostAddress(QHostAddress::LocalHost);
-    options.silentAfter = fault == QLatin1String("silent") ? 1 : -1;
-    options.slowMs = fault == QLatin1String("slow") ? 250 : 0;
-    options.closeAfterFrames = fault == QLatin1String("close") ? 5 : -1;
-    qelsim::Simulator sim(options);
-    QString error;
-    QVERIFY2(sim.start(&error), qPrintable(error));
-    if (fault == QLatin1String("host"))
-        sim.unit().state().set(QStringLiteral("HOST"), {"10.0.0.9", "23", "U"});
-    quint16 port = sim.port();
-    if (fault == QLatin1String("refused")) {
-        QTcpServer closed; // a port that was free a moment ago
-        closed.listen(QHostAddress::LocalHost);
-        port = closed.serverPort();
-        closed.close();
+    void init() {
+        ProgramTest::init();
+        Global::PauseScale = 0.01;
+        Registry::get<Main>().tmrResponse->setInterval(1000);
+        Registry::get<Bar>().showForm();
     }
+    void cleanup() {
+        ProgramTest::cleanup();
+        Global::PauseScale = 1.0;
+    }
+    void simulatedUnitFaultEndsInItsState_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("rows"); // of a scan's log; -1: no scan
+        const QString reboot =
+            QStringLiteral("WARNING: Qel's Binary IP Address does not match host's IP address. "
+                           "Changing to match and "
+                           "rebooting. This will take 35 seconds then you must reconnect.");
+        QTest::newRow("silent after its first list")
+            << "silent" << QStringList(3, TimedOut) << 2 << -1;
+        QTest::newRow("slow answers") << "slow" << QStringList() << 2 << -1;
+        QTest::newRow("closes mid-scan") << "close" << QStringList() << 0 << 5;
+        QTest::newRow("wrong host: reboot") << "host" << QStringList{reboot} << 0 << -1;
+        QTest::newRow("refused") << "refused"
+                                 << QStringList{QStringLiteral(
+                                        "Connection refused\rError Number 10061")}
+                                 << 0 << -1;
+    }
+    void simulatedUnitFaultEndsInItsState() {
+        QFETCH(QString, fault);
+        qelsim::SimOptions options;
+        options.port = 0;
+        options.bind = QHostAddress(QHostAddress::LocalHost);
+        options.silentAfter = fault == QLatin1String("silent") ? 1 : -1;
+        options.slowMs = fault == QLatin1String("slow") ? 250 : 0;
+        options.closeAfterFrames = fault == QLatin1String("close") ? 5 : -1;
+        qelsim::Simulator sim(options);
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        if (fault == QLatin1String("host"))
+            sim.unit().state().set(QStringLiteral("HOST"), {"10.0.0.9", "23", "U"});
+        quint16 port = sim.port();
+        if (fault == QLatin1String("refused")) {
+            QTcpServer closed; // a port that was free a moment ago
+            closed.listen(QHostAddress::LocalHost);
+            port = closed.serverPort();
+            closed.close();
+        }
 
-    StartConnecting(QStringLiteral("127.0.0.1:%1").arg(port));
-    QTRY_VERIFY_WITH_TIMEOUT(listsDone(), 15000);
-    QFETCH(int, rows);
-    if (rows >= 0) {
+        StartConnecting(QStringLiteral("127.0.0.1:%1").arg(port));
+        QTRY_VERIFY_WITH_TIMEOUT(listsDone(), 15000);
+        QFETCH(int, rows);
+        if (rows >= 0) {
+            const QString log = openCsvLog();
+            Registry::get<MDIMain>().mnuStartScan->trigger();
+            QTRY_COMPARE(Global::ConnectState, qint16(0));
+            QCOMPARE(LogText(log).count(QStringLiteral("\r\n")), rows);
+            QCOMPARE(LogText(log).split(QLatin1Char(',')).size(), rows * 17 + 1);
+        }
+        QFETCH(QStringList, messages);
+        QFETCH(int, state);
+        QCOMPARE(fx->prompt->messages(), messages);
+        QCOMPARE(Global::ConnectState, qint16(state));
+        if (state == 0)
+            QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+        if (fault == QLatin1String("host"))
+            QCOMPARE(sim.unit().saved().value(QStringLiteral("HOST")), QStringLiteral("0 0 T"));
+    }
+    void linkLostMidScanKeepsEveryRowThatArrived_data() {
+        QTest::addColumn<bool>("reset");
+        QTest::addColumn<int>("extraLines"); // of a frame that is not finished
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("closed mid-frame") << false << 9 << QStringList();
+        QTest::newRow("reset between frames")
+            << true << 0
+            << QStringList{QStringLiteral(
+                   "The connection was reset by the remote host\rError Number 10054")};
+    }
+    void linkLostMidScanKeepsEveryRowThatArrived() {
+        QFETCH(bool, reset);
+        QFETCH(int, extraLines);
+        FakeUnit unit;
+        unit.answerStandardLists();
+        QVERIFY(ConnectToUnit(unit));
+        QTRY_VERIFY(listsDone());
         const QString log = openCsvLog();
-        Registry::get<MDIMain>().mnuStartScan->trigger();
+        QByteArray bytes;
+        QString rows;
+        for (int f = 0; f < 3; ++f) {
+            bytes += FrameBytes(f, QString::number(f + 1.5));
+            rows += FrameRow(f, QString::number(f + 1.5));
+        }
+        const QList<QByteArray> last = FrameBytes(3, QStringLiteral("9")).split('\n');
+        for (int i = 0; i < extraLines; ++i)
+            bytes += last[i] + '\n';
+        unit.sendRaw(bytes);
+        QTRY_COMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
+                     QString::number(extraLines ? 3 : 2));
+        reset ? unit.resetClient() : unit.closeClient();
         QTRY_COMPARE(Global::ConnectState, qint16(0));
-        QCOMPARE(LogText(log).count(QStringLiteral("\r\n")), rows);
-        QCOMPARE(LogText(log).split(QLatin1Char(',')).size(), rows * 17 + 1);
+        QFETCH(QStringList, messages);
+        QCOMPARE(fx->prompt->messages(), messages);
+        QCOMPARE(LogText(log), rows);
+        Global::CloseLogFile(); // the unfinished row is kept as far as it went
+        if (extraLines)
+            rows += FrameRow(3, QStringLiteral("9")).section(QLatin1Char(','), 0, extraLines) + ',';
+        QCOMPARE(LogText(log), rows);
     }
-    QFETCH(QStringList, messages);
-    QFETCH(int, state);
-    QCOMPARE(fx->prompt->messages(), messages);
-    QCOMPARE(Global::ConnectState, qint16(state));
-    if (state == 0)
-        QCOMPARE(PanelText(1), QStringLiteral("No connection"));
-    if (fault == QLatin1String("host"))
-        QCOMPARE(sim.unit().saved().value(QStringLiteral("HOST")), QStringLiteral("0 0 T"));
-}
-
-void TestFaults::linkLostMidScanKeepsEveryRowThatArrived_data() {
-    QTest::addColumn<bool>("reset");
-    QTest::addColumn<int>("extraLines"); // of a frame that is not finished
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("closed mid-frame") << false << 9 << QStringList();
-    QTest::newRow("reset between frames")
-        << true << 0
-        << QStringList{
-               QStringLiteral("The connection was reset by the remote host\rError Number 10054")};
-}
-
-void TestFaults::linkLostMidScanKeepsEveryRowThatArrived() {
-    QFETCH(bool, reset);
-    QFETCH(int, extraLines);
-    FakeUnit unit;
-    unit.answerStandardLists();
-    QVERIFY(ConnectToUnit(unit));
-    QTRY_VERIFY(listsDone());
-    const QString log = openCsvLog();
-    QByteArray bytes;
-    QString rows;
-    for (int f = 0; f < 3; ++f) {
-        bytes += FrameBytes(f, QString::number(f + 1.5));
-        rows += FrameRow(f, QString::number(f + 1.5));
+    void frameCutAtAnyOffsetSpoilsNothingAfterIt() {
+        FakeUnit unit;
+        unit.answerStandardLists();
+        QVERIFY(ConnectToUnit(unit));
+        QTRY_VERIFY(listsDone());
+        const QString log = openCsvLog();
+        const QByteArray cut = FrameBytes(7, QStringLiteral("2"));
+        for (int at = 1; at < cut.size(); ++at) {
+            const QString value = QStringLiteral("%1.25").arg(at);
+            const QString next = FrameRow(0, value).section(QLatin1Char(','), 2);
+            unit.sendRaw(cut.left(at));
+            QTest::qWait(1);
+            unit.sendRaw(cut.mid(at) + FrameBytes(at + 10, value));
+            // The next frame's values all arrive and end a row; so does its header,
+            // unless the cut fell between the last CR and LF: the LF then begins it.
+            QVERIFY2(QTest::qWaitFor([&] { return LogText(log).endsWith(next); }),
+                     qPrintable(QString::number(at)));
+            QCOMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
+                     QString::number(at == cut.size() - 1 ? 7 : at + 10));
+        }
+        QCOMPARE(Global::ConnectState, qint16(2));
+        QVERIFY(fx->prompt->messages().isEmpty());
     }
-    const QList<QByteArray> last = FrameBytes(3, QStringLiteral("9")).split('\n');
-    for (int i = 0; i < extraLines; ++i)
-        bytes += last[i] + '\n';
-    unit.sendRaw(bytes);
-    QTRY_COMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
-                 QString::number(extraLines ? 3 : 2));
-    reset ? unit.resetClient() : unit.closeClient();
-    QTRY_COMPARE(Global::ConnectState, qint16(0));
-    QFETCH(QStringList, messages);
-    QCOMPARE(fx->prompt->messages(), messages);
-    QCOMPARE(LogText(log), rows);
-    Global::CloseLogFile(); // the unfinished row is kept as far as it went
-    if (extraLines)
-        rows += FrameRow(3, QStringLiteral("9")).section(QLatin1Char(','), 0, extraLines) + ',';
-    QCOMPARE(LogText(log), rows);
-}
+    void unitThatStopsReadingNeverGrowsTheBacklog() {
+        FakeUnit unit;
+        unit.answerStandardLists();
+        QVERIFY(ConnectToUnit(unit));
+        QTRY_VERIFY(listsDone());
+        Main& main = Registry::get<Main>();
+        main.Winsock1->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+        unit.clearReceived();
+        unit.setReading(false);
+        const QString command = QStringLiteral("SET PERIOD 500\r");
+        for (int i = 0; i < 60000; ++i) // a flood, as from an upload of a long file
+            Global::SendToQel(command);
+        QVERIFY(main.Winsock1->bytesToWrite() <= Main::SendBacklogLimit);
+        main.tmrStatus->start(1);
+        QTest::qWait(100);
+        QVERIFY(main.Winsock1->bytesToWrite() > 0); // still stalled: the polls were held back
+        main.tmrStatus->stop();
 
-void TestFaults::frameCutAtAnyOffsetSpoilsNothingAfterIt() {
-    FakeUnit unit;
-    unit.answerStandardLists();
-    QVERIFY(ConnectToUnit(unit));
-    QTRY_VERIFY(listsDone());
-    const QString log = openCsvLog();
-    const QByteArray cut = FrameBytes(7, QStringLiteral("2"));
-    for (int at = 1; at < cut.size(); ++at) {
-        const QString value = QStringLiteral("%1.25").arg(at);
-        const QString next = FrameRow(0, value).section(QLatin1Char(','), 2);
-        unit.sendRaw(cut.left(at));
-        QTest::qWait(1);
-        unit.sendRaw(cut.mid(at) + FrameBytes(at + 10, value));
-        // The next frame's values all arrive and end a row; so does its header,
-        // unless the cut fell between the last CR and LF: the LF then begins it.
-        QVERIFY2(QTest::qWaitFor([&] { return LogText(log).endsWith(next); }),
-                 qPrintable(QString::number(at)));
-        QCOMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
-                 QString::number(at == cut.size() - 1 ? 7 : at + 10));
+        unit.setReading(true);
+        const int accepted = int(Main::SendBacklogLimit / command.size());
+        QTRY_COMPARE(unit.received().size(), accepted * command.size());
+        QCOMPARE(unit.commands(), QStringList(accepted, command.chopped(1))); // whole, in order
+        main.tmrStatus->start(1);
+        QVERIFY(unit.waitForReceived("STATUS\r")); // polling again once drained
     }
-    QCOMPARE(Global::ConnectState, qint16(2));
-    QVERIFY(fx->prompt->messages().isEmpty());
-}
-
-void TestFaults::unitThatStopsReadingNeverGrowsTheBacklog() {
-    FakeUnit unit;
-    unit.answerStandardLists();
-    QVERIFY(ConnectToUnit(unit));
-    QTRY_VERIFY(listsDone());
-    Main& main = Registry::get<Main>();
-    main.Winsock1->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
-    unit.clearReceived();
-    unit.setReading(false);
-    const QString command = QStringLiteral("SET PERIOD 500\r");
-    for (int i = 0; i < 60000; ++i) // a flood, as from an upload of a long file
-        Global::SendToQel(command);
-    QVERIFY(main.Winsock1->bytesToWrite() <= Main::SendBacklogLimit);
-    main.tmrStatus->start(1);
-    QTest::qWait(100);
-    QVERIFY(main.Winsock1->bytesToWrite() > 0); // still stalled: the polls were held back
-    main.tmrStatus->stop();
-
-    unit.setReading(true);
-    const int accepted = int(Main::SendBacklogLimit / command.size());
-    QTRY_COMPARE(unit.received().size(), accepted * command.size());
-    QCOMPARE(unit.commands(), QStringList(accepted, command.chopped(1))); // whole, in order
-    main.tmrStatus->start(1);
-    QVERIFY(unit.waitForReceived("STATUS\r")); // polling again once drained
-}
-
-void TestFaults::operatorFileOfAnyBytesIsSentLineByLine_data() {
-    QTest::addColumn<bool>("profile");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QByteArray>("sent");
-    const QByteArray binary("\x00\x01SET\xff\x7f", 7);
-    const QByteArray longLine(70000, 'A'); // a line is cut at 64 KiB
-    QTest::newRow("command file") << false << binary + "\r\n" + longLine + "\nB\rC"
-                                  << binary + '\r' + longLine.left(65536) + "\rB\rC\r";
-    QTest::newRow("profile file")
-        << true << "SET ABS2 1\n" + binary + '\n' + longLine + "\rINSERT 4 2 7.5\n"
-        << QByteArray("DELETE 0 69 0\rSET ABS0 1\rINSERT 4 0 7.5\rFILL\r");
-}
-
-void TestFaults::operatorFileOfAnyBytesIsSentLineByLine() {
-    QFETCH(bool, profile);
-    QFETCH(QByteArray, content);
-    FakeUnit unit;
-    QVERIFY(ConnectAndSettle(unit));
-    const QString path = fx->dir() + QStringLiteral("/operator.txt");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-    fx->prompt->fileAnswers.enqueue(path);
-    if (profile) {
-        UploadSPF& window = Registry::get<UploadSPF>();
-        window.showForm();
-        QTRY_VERIFY(window.windowTitle().startsWith(QLatin1String("Uploading ")));
-        window.tmrUpload->setInterval(1);
-        window.btnStart->click();
-        Global::HandleQelLine(QStringLiteral("READY"));
-        Global::HandleQelLine(QStringLiteral("READY"));
-        QTRY_VERIFY(!window.tmrUpload->isActive());
-        Global::HandleQelLine(QStringLiteral("STATUS: READY")); // the file is sent: fill
-    } else {
-        Global::UploadDwell = QStringLiteral("1");
-        Registry::get<MDIMain>().mnuUploadFileToQel->trigger();
-        QTRY_COMPARE(Registry::get<Upload>().labUploadFileName->text(),
-                     QStringLiteral("End of file reached"));
+    void operatorFileOfAnyBytesIsSentLineByLine_data() {
+        QTest::addColumn<bool>("profile");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("sent");
+        const QByteArray binary("\x00\x01SET\xff\x7f", 7);
+        const QByteArray longLine(70000, 'A'); // a line is cut at 64 KiB
+        QTest::newRow("command file") << false << binary + "\r\n" + longLine + "\nB\rC"
+                                      << binary + '\r' + longLine.left(65536) + "\rB\rC\r";
+        QTest::newRow("profile file")
+            << true << "SET ABS2 1\n" + binary + '\n' + longLine + "\rINSERT 4 2 7.5\n"
+            << QByteArray("DELETE 0 69 0\rSET ABS0 1\rINSERT 4 0 7.5\rFILL\r");
     }
-    QFETCH(QByteArray, sent);
-    QCOMPARE(SentSinceLastLook(unit).replace("STATUS\r", ""), sent);
-    QVERIFY(fx->prompt->messages().isEmpty());
-}
-
-void TestFaults::badLogFileIsReportedOnceAndTheProgramGoesOn_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("cannot be created")
-        << QStringLiteral("/nonexistent/scan.csv")
-        << QStringLiteral("Error opening log file /nonexistent/scan.csv");
-    QTest::newRow("full disk") << QStringLiteral("/dev/full")
-                               << QStringLiteral("Error writing log file /dev/full: No space left "
-                                                 "on device. Logging has stopped; the file holds "
-                                                 "what was written before.");
-}
-
-void TestFaults::badLogFileIsReportedOnceAndTheProgramGoesOn() {
-    QFETCH(QString, path);
-    QFETCH(QString, message);
-    Global::LogErrors = true;
-    fx->prompt->fileAnswers.enqueue(path);
-    Global::OpenLogFile();
-    for (int i = 0; i < 3; ++i) {
-        Global::HandleQelLine(QStringLiteral("ERROR: %1 BAD").arg(i));
-        Global::FlushLog();
+    void operatorFileOfAnyBytesIsSentLineByLine() {
+        QFETCH(bool, profile);
+        QFETCH(QByteArray, content);
+        FakeUnit unit;
+        QVERIFY(ConnectAndSettle(unit));
+        const QString path = fx->dir() + QStringLiteral("/operator.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        fx->prompt->fileAnswers.enqueue(path);
+        if (profile) {
+            UploadSPF& window = Registry::get<UploadSPF>();
+            window.showForm();
+            QTRY_VERIFY(window.windowTitle().startsWith(QLatin1String("Uploading ")));
+            window.tmrUpload->setInterval(1);
+            window.btnStart->click();
+            Global::HandleQelLine(QStringLiteral("READY"));
+            Global::HandleQelLine(QStringLiteral("READY"));
+            QTRY_VERIFY(!window.tmrUpload->isActive());
+            Global::HandleQelLine(QStringLiteral("STATUS: READY")); // the file is sent: fill
+        } else {
+            Global::UploadDwell = QStringLiteral("1");
+            Registry::get<MDIMain>().mnuUploadFileToQel->trigger();
+            QTRY_COMPARE(Registry::get<Upload>().labUploadFileName->text(),
+                         QStringLiteral("End of file reached"));
+        }
+        QFETCH(QByteArray, sent);
+        QCOMPARE(SentSinceLastLook(unit).replace("STATUS\r", ""), sent);
+        QVERIFY(fx->prompt->messages().isEmpty());
     }
-    QCOMPARE(fx->prompt->messages(), QStringList{message});
-    QVERIFY(!Global::LogFileOpen);
-    QCOMPARE(PanelText(3), QStringLiteral("No Log File"));
-    MDIMain& frame = Registry::get<MDIMain>();
-    QVERIFY(frame.mnuOpenLogFile->isEnabled());
-    QVERIFY(!frame.mnuCloseLogFile->isEnabled());
-    const QString good = fx->dir() + QStringLiteral("/good.log");
-    fx->prompt->fileAnswers.enqueue(good);
-    Global::OpenLogFile(); // the program goes on: the next log works
-    Global::HandleQelLine(QStringLiteral("ERROR: 4 BAD"));
-    QCOMPARE(LogText(good), QStringLiteral("ERROR: 4 BAD\r\n"));
-}
+    void badLogFileIsReportedOnceAndTheProgramGoesOn_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cannot be created")
+            << QStringLiteral("/nonexistent/scan.csv")
+            << QStringLiteral("Error opening log file /nonexistent/scan.csv");
+        QTest::newRow("full disk")
+            << QStringLiteral("/dev/full")
+            << QStringLiteral("Error writing log file /dev/full: No space left "
+                              "on device. Logging has stopped; the file holds "
+                              "what was written before.");
+    }
+    void badLogFileIsReportedOnceAndTheProgramGoesOn() {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        Global::LogErrors = true;
+        fx->prompt->fileAnswers.enqueue(path);
+        Global::OpenLogFile();
+        for (int i = 0; i < 3; ++i) {
+            Global::HandleQelLine(QStringLiteral("ERROR: %1 BAD").arg(i));
+            Global::FlushLog();
+        }
+        QCOMPARE(fx->prompt->messages(), QStringList{message});
+        QVERIFY(!Global::LogFileOpen);
+        QCOMPARE(PanelText(3), QStringLiteral("No Log File"));
+        MDIMain& frame = Registry::get<MDIMain>();
+        QVERIFY(frame.mnuOpenLogFile->isEnabled());
+        QVERIFY(!frame.mnuCloseLogFile->isEnabled());
+        const QString good = fx->dir() + QStringLiteral("/good.log");
+        fx->prompt->fileAnswers.enqueue(good);
+        Global::OpenLogFile(); // the program goes on: the next log works
+        Global::HandleQelLine(QStringLiteral("ERROR: 4 BAD"));
+        QCOMPARE(LogText(good), QStringLiteral("ERROR: 4 BAD\r\n"));
+    }
+};
 
 QTEST_MAIN(TestFaults)
 #include "tst_faults.moc"

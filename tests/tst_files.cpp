@@ -2,11 +2,8 @@
 // fake unit, the sensor profile windows fed through the reply dispatcher, and
 // all three windows against the simulated unit.
 
-#include "mainwin/upload.h"
 #include "program.h"
 #include "qelsim/simulator.h"
-#include "spf/createspf.h"
-#include "spf/uploadspf.h"
 
 namespace {
 
@@ -191,12 +188,12 @@ private slots:
         QCOMPARE(after("READY"), QString("Done with upload, push SAVE to save in QEL"));
         QCOMPARE(fx->prompt->messages(), QStringList());
     }
-    void profileMovedToAnotherPositionOfTheSimulatorReadsBackTheSame_data() {
+    void everyKindOfSimulatedUnitStartsItsSessionAndTakesAMovedProfile_data() {
         QTest::addColumn<QString>("model");
         for (const QString& code : qelsim::modelCodes())
             QTest::newRow(qPrintable(code)) << code;
     }
-    void profileMovedToAnotherPositionOfTheSimulatorReadsBackTheSame() {
+    void everyKindOfSimulatedUnitStartsItsSessionAndTakesAMovedProfile() {
         QFETCH(QString, model);
         qelsim::SimOptions options;
         options.port = 0;
@@ -208,6 +205,17 @@ private slots:
         Main& main = Registry::get<Main>();
         QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && !main.tmrResponse->isActive(), 10000);
         main.tmrStatus->setInterval(100);
+        // The session started without a time-out; the model's kind reached the
+        // program, and with it the source of the ranges (50 psi on channel 15
+        // of the simulated per-channel units).
+        QCOMPARE(
+            PanelText(1),
+            QStringLiteral("Connected to 127.0.0.1:%1 (Model %2)").arg(sim->port()).arg(model));
+        const qelsim::Model& m = sim->unit().model();
+        QVERIFY(Global::ModuleModel == m.moduleStyle &&
+                Global::PerChannelMax == m.perChannelRanges);
+        QCOMPARE(Global::ChannelRange[15], m.perChannelRanges ? "50" : "15");
+        QVERIFY(fx->prompt->messages().isEmpty());
 
         // A command file first: the profile then holds what it set.
         QVERIFY(upload("SET ABS2 1\r\n\r\nset max2 9", "20"));

@@ -3,9 +3,6 @@
 
 #include "program.h"
 
-#include <QDir>
-#include <QSettings>
-
 namespace {
 
 LinkConfig& Dialog() {

@@ -4,9 +4,6 @@
 
 #include "program.h"
 
-#include <QFocusEvent>
-#include <QTabWidget>
-
 namespace {
 
 QelConfig& Dialog() {

@@ -5,11 +5,6 @@
 
 #include "program.h"
 
-#include <QBuffer>
-#include <QElapsedTimer>
-#include <QSignalSpy>
-#include <QTcpServer>
-
 namespace {
 
 Main& Window() {
@@ -161,33 +156,6 @@ private slots:
                                                "ERROR: four\r\nERROR: seven\r\n"));
     }
 
-    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf_data() {
-        QTest::addColumn<QByteArray>("arrival"); // with a read cap of 16 bytes
-        QTest::addColumn<QByteArray>("cut");     // what is cut into lines
-        QTest::addColumn<QByteArray>("held");    // what starts the next arrival
-        QTest::newRow("below the cap")
-            << QByteArray("A\r\nBC") << QByteArray("A\r\nBC") << QByteArray();
-        QTest::newRow("at the cap") << QByteArray("0123456\r\n89ABCDE") << QByteArray("0123456\r\n")
-                                    << QByteArray("89ABCDE");
-        QTest::newRow("CR at the cap, its LF not yet read")
-            << QByteArray("0123\r\n6789ABCDE\r") << QByteArray("0123\r\n")
-            << QByteArray("6789ABCDE\r");
-        QTest::newRow("at the cap, ending with CR LF")
-            << QByteArray("0123456789ABCD\r\n") << QByteArray("0123456789ABCD\r\n") << QByteArray();
-        QTest::newRow("at the cap without CR LF")
-            << QByteArray("0123456789ABCDEF") << QByteArray("0123456789ABCDEF") << QByteArray();
-    }
-
-    void arrivalAtTheReadCapKeepsWhatFollowsItsLastCrLf() {
-        QFETCH(QByteArray, arrival);
-        QFETCH(QByteArray, cut);
-        QFETCH(QByteArray, held);
-        QByteArray kept("left from before");
-        Main::CutArrival(arrival, kept, 16);
-        QCOMPARE(arrival, cut);
-        QCOMPARE(kept, held);
-    }
-
     void streamReadInArrivalsThatFillTheCapLosesNoLine() {
         // A unit that sends faster than the windows follow: each time the
         // socket is read it holds more than the cap, until the stream ends.
@@ -274,12 +242,6 @@ private slots:
         Global::AddIpToHistory(QStringLiteral("QEL-NEW"));
         QCOMPARE(Listed().size(), 10);
         QCOMPARE(Listed().mid(0, 2), QStringList({"QEL-NEW", "qel-new"}));
-        // Clicking an entry only fills the address box.
-        QListWidget* list = Window().lstIpHistory;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(1)).center());
-        QCOMPARE(Window().txtIpAdd->text(), QStringLiteral("qel-new"));
-        QCOMPARE(Global::ConnectState, qint16(0));
     }
 
     void historyFileIsReadAtStartAndWrittenBackExactly() {
@@ -411,22 +373,6 @@ private slots:
         QVERIFY(at("window gone") > at("enabled") &&
                 at("window gone") - at("enabled") < 8 * second);
         QVERIFY(IsIdle() && !Global::SavePending && Global::RebootSeconds == 0);
-    }
-
-    void progressWindowCountsTo35AndClosesOnThe36thTick() {
-        Timeout& window = Registry::get<Timeout>();
-        window.showForm();
-        QCOMPARE(window.windowTitle(), QStringLiteral("Reboot Progress"));
-        QCOMPARE(window.Timer1->interval(), 1000);
-        window.Timer1->start();
-        for (int tick = 1; tick <= 35; ++tick)
-            QVERIFY(QMetaObject::invokeMethod(window.Timer1, "timeout"));
-        QCOMPARE(window.ProgressBar1->value(), window.ProgressBar1->maximum());
-        QCOMPARE(window.ProgressBar1->maximum(), 35);
-        QVERIFY(Registry::isShown<Timeout>());
-        QVERIFY(QMetaObject::invokeMethod(window.Timer1, "timeout"));
-        QVERIFY(!Registry::isShown<Timeout>());
-        QCOMPARE(Global::RebootSeconds, qint16(0));
     }
 };
 

@@ -1,8 +1,6 @@
 // The program against the simulated unit, a second reading of the same
-// protocol: the session start-up for every kind of unit, the console's list
-// buttons, and whole scans into the bar graph and the comma-separated log.
+// protocol: whole scans into the bar graph and the comma-separated log.
 
-#include "echorule.h"
 #include "program.h"
 #include "qelsim/simulator.h"
 
@@ -37,7 +35,7 @@ class TestSimUnit : public QObject {
     Q_OBJECT
     std::unique_ptr<qelsim::Simulator> sim; // outlives the program
     std::unique_ptr<ProgramFixture> fx;
-    QString sentPath, receivedPath;
+    QString sentPath;
 
     // Starts a simulated unit of the model and the program, connects them
     // and waits until the session's lists are answered.
@@ -49,7 +47,6 @@ class TestSimUnit : public QObject {
         options.seed = 7;
         qelsim::modelFromCode(model, &options.model);
         options.recordOutputFile = sentPath = fx->dir() + QStringLiteral("/sent.txt");
-        options.recordFile = receivedPath = fx->dir() + QStringLiteral("/received.txt");
         sim = std::make_unique<qelsim::Simulator>(options);
         QString error;
         if (!sim->start(&error))
@@ -95,72 +92,6 @@ private slots:
     void cleanup() {
         fx.reset();
         sim.reset();
-    }
-
-    void sessionStartUpCompletesAgainstEveryKindOfUnit_data() {
-        QTest::addColumn<QString>("model");
-        for (const QString& code : qelsim::modelCodes())
-            QTest::newRow(qPrintable(code)) << code;
-    }
-    void sessionStartUpCompletesAgainstEveryKindOfUnit() {
-        QFETCH(QString, model);
-        QVERIFY(start(model));
-        // The four settings groups one after the other, each answered to its
-        // last line; no time-out, and the host check passed: no correction.
-        QStringList received;
-        for (const QByteArray& line : LinesOf(receivedPath))
-            if (!line.contains(" # "))
-                received << QString::fromLatin1(line.mid(24));
-        received.removeAll(QStringLiteral("STATUS<CR>"));
-        QCOMPARE(received, QStringList({"SET BIN 0<CR>", "SET FORMAT 0<CR>", "List I<CR>",
-                                        "List C<CR>", "List H<CR>", "List S<CR>"}));
-        QCOMPARE(fx->prompt->messages(), QStringList());
-        QCOMPARE(
-            PanelText(1),
-            QStringLiteral("Connected to 127.0.0.1:%1 (Model %2)").arg(sim->port()).arg(model));
-        // The model's kind reached the program, and with it the source of the
-        // ranges: the simulated per-channel units have 50 psi on channel 15.
-        const qelsim::Model& m = sim->unit().model();
-        QVERIFY(Global::ModuleModel == m.moduleStyle &&
-                Global::PerChannelMax == m.perChannelRanges);
-        QCOMPARE(Global::ChannelRange[15], m.perChannelRanges ? "50" : "15");
-        QVERIFY(Global::FramesPerScan == 100 && Global::FrameInterval == 0.064f);
-        QCOMPARE(Global::UnitScan, QStringLiteral("PSI"));
-    }
-
-    void consoleShowsTheUnitsAnswerToEveryListButton_data() {
-        QTest::addColumn<QString>("model");
-        QTest::newRow("plain unit") << "Q1600";
-        QTest::newRow("module-style unit") << "QM1600";
-    }
-    void consoleShowsTheUnitsAnswerToEveryListButton() {
-        QFETCH(QString, model);
-        QVERIFY(start(model));
-        Frame().mnuCommands->trigger();
-        Commands& console = Registry::get<Commands>();
-        const qint64 opened = FileContents(sentPath).size();
-        for (QPushButton* button : {console.cmdListI, console.cmdListS, console.cmdListC,
-                                    console.cmdListD, console.cmdListZ, console.cmdListG,
-                                    console.cmdListO, console.cmdListM, console.cmdListAall}) {
-            const qint64 before = FileContents(sentPath).size();
-            button->click();
-            QVERIFY(QTest::qWaitFor([&] { return FileContents(sentPath).size() > before; }));
-            // The simulator understood the command, and the console holds what
-            // the echo rule makes of every line sent since it opened, status
-            // lines of the unit's kind left out.
-            const QByteArray answer = FileContents(sentPath).mid(before);
-            QVERIFY2(answer.endsWith("\r\n") && !answer.contains("ERROR:"), answer.constData());
-            QString expected;
-            for (const QByteArray& line : FileContents(sentPath).mid(opened).split('\n')) {
-                const QString text = QString::fromLatin1(line).chopped(line.endsWith('\r'));
-                if (!text.isEmpty() &&
-                    !text.startsWith(Global::ModuleModel ? "Status->" : "STATUS:") &&
-                    !text.startsWith("Module"))
-                    expected = ConsoleEchoText(expected, text);
-            }
-            QVERIFY2(QTest::qWaitFor([&] { return console.ResultText() == expected; }),
-                     qPrintable(button->text()));
-        }
     }
 
     void hundredFrameScanReachesBarGraphAndLogExactly() {

@@ -1,12 +1,11 @@
 // The simulator: the qelsim program's options, messages, start and stop on
 // signals; and the simulated unit over TCP, as a client sees it: its answers
-// to commands, the pace and end of scans, a client that cannot keep up, save
-// and reboot, and the fault modes.
+// to commands, the pace and end of scans, save and reboot, and the fault modes
+// the program's own tests do not reach.
 
 #include "qelsim/options.h"
 #include "simclient.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -77,44 +76,13 @@ class TestQelsim : public QObject {
     }
 
 private slots:
-    void optionsReachTheSettings() {
-        // Each setting in the order of the options, as text.
-        const auto settings = [](const QString& arguments) {
-            SimOptions o;
-            QString text;
-            if (parseOptions(arguments.split(' '), &o, &text) != ParseResult::Run)
-                return text;
-            return QStringList({QString::number(o.port), o.bind.toString(), o.model.code,
-                                QString::number(o.model.moduleStyle + 2 * o.model.perChannelRanges),
-                                QString::number(o.seed), o.recordFile, o.recordOutputFile,
-                                o.recordFramesFile, QString::number(o.rebootMs),
-                                QString::number(o.calibrateMs), QString::number(o.maxRate),
-                                QString::number(o.silentAfter), QString::number(o.closeAfterFrames),
-                                QString::number(int(o.split)), QString::number(o.splitBytes),
-                                QString::number(o.splitDelayMs), QString::number(o.slowMs),
-                                QString::number(o.refuseNext)})
-                .join(' ');
-        };
-        QCOMPARE(settings("qelsim --port 2323 --bind 127.0.0.1 --model qm1600pc --seed 99 "
-                          "--record in.txt --record-output out.txt --record-frames f.csv "
-                          "--reboot-seconds 1.5 "
-                          "--calibrate-ms 40 --max-rate --silent-after 3 --close-after-frames 7 "
-                          "--split-lines fixed:9 --split-delay-ms 4 --slow-ms 250 --refuse-next"),
-                 "2323 127.0.0.1 QM1600PC 3 99 in.txt out.txt f.csv 1500 40 1 3 7 1 9 4 250 1");
-        QCOMPARE(settings("qelsim"), "23 0.0.0.0 Q1600 0 1    20000 300 0 -1 -1 0 0 2 0 0");
-    }
-
     void badOptionsOrATakenPortGiveAClearMessageAndFail_data() {
         QTest::addColumn<QString>("arguments"); // PORT: a port already taken
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         const char* rows[][2] = {
             {"--port abc", "--port needs a whole number from 0 to 65535, not 'abc'."},
-            {"--model Q9", "--model must be one of Q1600, QM1600, Q1600PC, QM1600PC, not 'Q9'."},
-            {"--bind nowhere", "--bind needs an IP address"},
-            {"--split-lines fixed:0", "--split-lines must be fixed:N (N from 1), random or crlf"},
             {"--reboot-seconds -2", "--reboot-seconds needs a number of seconds from 0 to 3600"},
-            {"--seed x", "--seed needs a whole number"},
             {"--colour", "Unknown option 'colour'."},
             {"--port", "Missing value after '--port'."},
             {"2323", "Unexpected argument '2323'."}};
@@ -171,61 +139,35 @@ private slots:
         QTest::addColumn<QString>("filter");       // only lines matching it, "" all
         QTest::addColumn<QString>("answer");       // "~regex" for a pattern, "#n" a count
         const char* rows[][4] = {
-            {"", "SET PERIOD abc", "", "ERROR: BAD VALUE abc FOR PERIOD"},
-            {"", "SET PERIOD ", "", "ERROR: MISSING VALUE FOR PERIOD"},
-            {"", "SET EU 2", "", "ERROR: BAD VALUE 2 FOR EU"},
-            {"", "SET NOSUCH 1", "", "ERROR: UNKNOWN SETTING NOSUCH"},
-            {"", "SET MODEL Q9", "", "ERROR: MODEL IS READ-ONLY"},
-            {"", "SCAN NOW", "", "ERROR: UNEXPECTED WORDS AFTER SCAN"},
-            {"", "LIST Q", "", "ERROR: UNKNOWN LIST Q"},
             {"", "FROB", "", "ERROR: UNKNOWN COMMAND FROB"},
             {"", "SCAN\nSTOP", "", "ERROR: UNKNOWN COMMAND SCAN?STOP"}, // only CR ends one
-            {"", "   ", "", ""},
-            {"", "SET HOST 0 0", "", "~ERROR: [^|]*"},
-            {"", "SET HOST 300.1.1.1 23 U", "", "~ERROR: [^|]*"},
-            {"", "SET HOST 10.0.0.1 23 X", "", "~ERROR: [^|]*"},
             {"", "CALZ|SCAN", "", "ERROR: BUSY CALIBRATING"},
             // Settings change, in any letter case; bad values change nothing.
             {"", "SET PERIOD 1000|set avg 4|SET PERIOD abc|SET EU 2|LIST S",
              "^SET (PERIOD|AVG|EU) ", "SET PERIOD 1000|SET AVG 4|SET EU 1"},
-            {"", "SET PMINL -7.5|SET PMINL x|LIST C", "PMINL", "SET PMINL -7.5"},
             {"", "SET HOST 192.168.4.20 23 u|SET HOST 0 0|LIST I", "HOST",
              "SET HOST 192.168.4.20 23 U"},
             // The scan unit sets the factor unless it is user units.
             {"", "SET CVTUNIT 2", "", "ERROR: CVTUNIT IS SET BY UNITSCAN UNLESS IT IS USER"},
             {"", "SET UNITSCAN kpa|List S", "UNIT", "SET UNITSCAN KPA|SET CVTUNIT 6.89476"},
-            {"", "SET UNITSCAN kpa|SET UNITSCAN USER|List S", "UNIT",
-             "SET UNITSCAN USER|SET CVTUNIT 6.89476"},
             {"", "SET UNITSCAN USER|SET CVTUNIT 2.5|List S", "UNIT",
              "SET UNITSCAN USER|SET CVTUNIT 2.5"},
-            {"", "SET UNITSCAN FURLONG", "", "ERROR: BAD VALUE FURLONG FOR UNITSCAN"},
             {"", "SET UNITSCAN USER|SET CVTUNIT 2.5|SET UNITSCAN MBAR|List S", "UNIT",
              "SET UNITSCAN MBAR|SET CVTUNIT 68.9476"},
             // The error list: listing does not empty it, CLEAR does.
             {"", "BAD1|SET EU 2|ERROR", "",
              "ERROR: UNKNOWN COMMAND BAD1|ERROR: BAD VALUE 2 FOR EU"},
-            {"", "BAD1|ERROR|ERROR", "", "ERROR: UNKNOWN COMMAND BAD1"},
             {"", "BAD1|CLEAR|ERROR", "", ""},
             // Point lists, delete and fill.
             {"", "List M 10 20 3", "", "~INSERT 10 3 .*\\|INSERT 20 3 .*\\|READY\\|READY\\|READY"},
-            {"", "LIST A 10 20 3", "", "#14"},
             {"", "LIST M 0 69", "", "#243"}, // every channel's masters
             {"", "DELETE 0 69 3", "", "DELETED 70 POINTS|READY|READY"},
-            {"", "DELETE 0 69 3|LIST A 0 69 3", "", "READY|READY|READY"},
             // FILL completes every channel: 68 points in 3, 55 in each other one.
             {"", "DELETE 0 69 3|INSERT 20 3 25 1.5 40000|insert 40 3 26 3.5 50000|FILL", "",
              "FILLED 893 POINTS|READY|READY"},
             {"",
              "DELETE 0 69 3|INSERT 20 3 25 1.5 40000|INSERT 40 3 26 3.5 50000|FILL|LIST A 0 69 3",
              "^INSERT (5|30) ", "INSERT 5 3 25 1.5 40000|INSERT 30 3 25.5 2.5 45000"},
-            {"",
-             "DELETE 0 69 3|INSERT 20 3 25 1.5 40000|INSERT 40 3 26 3.5 50000|FILL|LIST M 0 69 3",
-             "", "#5"},
-            {"", "LIST M 50 5 3", "", "~ERROR: [^|]*"},
-            {"", "LIST A 0 69 16", "", "~ERROR: [^|]*"},
-            {"", "INSERT 70 3 1 2 3", "", "~ERROR: [^|]*"},
-            {"", "INSERT 1 3 a 2 3", "", "~ERROR: [^|]*"},
-            {"", "FILL 3 4", "", "~ERROR: [^|]*"},
             // Module-style units keep points 0 to 59.
             {"QM1600", "LIST M 0 69 0", "",
              "ERROR: LIST M POINTS MUST BE 0 TO 59, FIRST NOT AFTER LAST"},
@@ -234,13 +176,11 @@ private slots:
         for (const auto& [model, commands, filter, answer] : rows)
             QTest::addRow("%s %s", model, commands)
                 << model << QString::fromLatin1(commands).split('|') << filter << answer;
-        // The error list keeps the newest entries only.
+        // The error list keeps the newest entries only: BAD0 to BAD4 are gone.
         QStringList bad;
         for (int i = 0; i < Unit::kMaxErrors + 5; ++i)
             bad << QStringLiteral("BAD%1").arg(i);
-        QTest::newRow("error list full") << "" << bad + QStringList{"ERROR"} << ""
-                                         << QStringLiteral("#%1").arg(Unit::kMaxErrors);
-        QTest::newRow("error list newest") << "" << bad + QStringList{"ERROR"} << "BAD5$"
+        QTest::newRow("error list newest") << "" << bad + QStringList{"ERROR"} << "BAD[0-5]$"
                                            << "ERROR: UNKNOWN COMMAND BAD5";
     }
     void commandsAreAnswered() {
@@ -298,20 +238,7 @@ private slots:
         QCOMPARE(f.other, QStringList{"STATUS: READY"});
     }
 
-    void scanEndsAtStopAtTheCountOrAtTheFaultAndQueuedOutputWaits() {
-        SimBench endless(LocalOptions(), true);
-        QVERIFY(endless.started && endless.quiet({"SET FPS 0"}));
-        endless.client.clear();
-        endless.client.command(QStringLiteral("SCAN"));
-        QTRY_COMPARE(endless.sim.framesSent(), qint64(1));
-        endless.at(49 * FrameNs);
-        endless.client.command(QStringLiteral("STOP"));
-        const Frames f = UntilStatus(endless.client);
-        endless.at(500 * FrameNs);
-        QVERIFY(f.whole(0, 50));
-        QCOMPARE(f.other, QStringList{"STATUS: READY"});
-        QCOMPARE(endless.sim.framesSent(), qint64(50));
-
+    void scanEndsAtTheFaultAndQueuedOutputWaits() {
         SimBench queued(LocalOptions(), true);
         QVERIFY(queued.started && queued.quiet({"SET QPKTS 1", "SET FPS 4"}));
         queued.client.command(QStringLiteral("SCAN"));
@@ -331,34 +258,6 @@ private slots:
         closing.at(100 * FrameNs);
         QVERIFY(closing.client.waitForClosed() && !closing.sim.isScanning());
         QVERIFY(FramesIn(closing.client.lines()).whole(0, 3));
-    }
-
-    void fullSpeedScanKeepsItsOutputBoundedAndInOrder() {
-        SimOptions options = LocalOptions();
-        options.maxRate = true;
-        Simulator sim(options);
-        QString error;
-        QVERIFY(sim.start(&error));
-        // A client that stops reading: what the simulator holds stays bounded.
-        QTcpSocket slow;
-        slow.setReadBufferSize(4096);
-        slow.connectToHost(QHostAddress::LocalHost, sim.port());
-        QVERIFY(slow.waitForConnected(5000));
-        slow.write("SET FPS 0\rSCAN\r");
-        QTRY_VERIFY_WITH_TIMEOUT(sim.isWaitingForDrain(), 20000);
-        QVERIFY(sim.pendingOutput() <= Simulator::kHighWater + 64 * 1024);
-        // Reading again lets the scan go on; every frame arrives whole, in order.
-        QByteArray data;
-        slow.setReadBufferSize(0);
-        connect(&slow, &QTcpSocket::readyRead, this, [&] { data += slow.readAll(); });
-        data += slow.readAll();
-        const qint64 before = sim.framesSent();
-        QTRY_VERIFY_WITH_TIMEOUT(sim.framesSent() > before + 1000, 20000);
-        slow.write("STOP\rSTATUS\r");
-        QTRY_VERIFY_WITH_TIMEOUT(data.endsWith("STATUS: READY\r\n"), 20000);
-        const Frames f = FramesIn(QString::fromLatin1(data.chopped(2)).split("\r\n"));
-        QVERIFY(f.whole(0, int(sim.framesSent())));
-        QCOMPARE(f.other, QStringList{"STATUS: READY"});
     }
 
     void saveKeepsSettingsAcrossARebootAndUnsavedOnesAreLost() {
@@ -393,15 +292,13 @@ private slots:
         QCOMPARE(again.exchange(QStringLiteral("ERROR")), QStringList()); // not kept
     }
 
-    void faultModesSilenceSlowDownSplitAndRefuse_data() {
+    void faultModesSplitLinesAndRefuse_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("silent after 2") << QStringList{"--silent-after", "2"};
-        QTest::newRow("slow") << QStringList{"--slow-ms", "150"};
         for (const char* mode : {"fixed:7", "random", "crlf"})
             QTest::newRow(mode) << QStringList{"--split-lines", mode, "--split-delay-ms", "15"};
         QTest::newRow("refuse") << QStringList{"--refuse-next"};
     }
-    void faultModesSilenceSlowDownSplitAndRefuse() {
+    void faultModesSplitLinesAndRefuse() {
         QFETCH(QStringList, arguments);
         SimOptions options;
         QString error;
@@ -419,24 +316,14 @@ private slots:
             QVERIFY(c.waitForClosed() && c.received.isEmpty());
             QVERIFY(c.connectTo(sim.port()));
         }
-        QElapsedTimer timer;
-        timer.start();
         c.sendRaw("STATUS\rList C\rSET PERIOD x\r");
         QVERIFY(c.waitForLine(QStringLiteral("SET NEGPTSH")));
         const QStringList expected = {
             "STATUS: READY", "SET PMAXL 15",  "SET PMAXH 15",  "SET PMINL -15",
             "SET PMINH -15", "SET NEGPTSL 0", "SET NEGPTSH 0", "ERROR: BAD VALUE x FOR PERIOD"};
-        if (mode == QLatin1String("--silent-after")) {
-            c.sendRaw("SET FPS 0\rSCAN\r");
-            QTRY_VERIFY(sim.isScanning()); // it acts on what it no longer answers
-            QCOMPARE(c.lines(), expected.mid(0, 7));
-            return;
-        }
         QVERIFY(c.waitForLine(QStringLiteral("ERROR")));
         QCOMPARE(c.lines(), expected);
         QCOMPARE(c.received, c.lines().join("\r\n").toLatin1() + "\r\n");
-        if (mode == QLatin1String("--slow-ms"))
-            QVERIFY(timer.elapsed() >= 150);
         if (mode != QLatin1String("--split-lines"))
             return;
         // Some read ends inside a line (between CR and LF for "crlf").

@@ -12,8 +12,10 @@
 #include "fakeunit.h"
 #include "fixture.h"
 #include "mainwin/about.h"
+#include "mainwin/capture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
+#include "mainwin/upload.h"
 #include "replies/settings.h"
 #include "replies/timeout.h"
 #include "session/connection.h"
@@ -24,8 +26,10 @@
 #include "session/send.h"
 #include "session/session.h"
 #include "session/state.h"
+#include "spf/createspf.h"
+#include "spf/uploadspf.h"
 
-#include <QTcpSocket>
+#include <QtNetwork>
 #include <QtTest>
 #include <QtWidgets>
 
