@@ -89,6 +89,7 @@ private slots:
         options.silentAfter = fault == QLatin1String("silent") ? 1 : -1;
         options.slowMs = fault == QLatin1String("slow") ? 250 : 0;
         options.closeAfterFrames = fault == QLatin1String("close") ? 5 : -1;
+        options.recordOutputFile = fx->dir() + QStringLiteral("/sent.txt");
         qelsim::Simulator sim(options);
         QString error;
         QVERIFY2(sim.start(&error), qPrintable(error));
@@ -109,8 +110,21 @@ private slots:
             const QString log = openCsvLog();
             Registry::get<MDIMain>().mnuStartScan->trigger();
             QTRY_COMPARE(Global::ConnectState, qint16(0));
-            QCOMPARE(LogText(log).count(QStringLiteral("\r\n")), rows);
-            QCOMPARE(LogText(log).split(QLatin1Char(',')).size(), rows * 17 + 1);
+            // Each row holds a frame as the simulator, a second reading of the
+            // protocol, sent it: the number, then the sixteen pressures.
+            QStringList sent, logged;
+            for (const QString& line : LogText(options.recordOutputFile).split("\r\n")) {
+                const QStringList t = line.split(QLatin1Char(' '));
+                if (t[0] == QLatin1String("FRAME"))
+                    sent << t.value(2);
+                else if (t.size() == 3 && !sent.isEmpty() &&
+                         t[0] == QString::number(sent.last().count(QLatin1Char(','))))
+                    sent.last() += QLatin1Char(',') + t[1];
+            }
+            for (const QString& row : LogText(log).split("\r\n", Qt::SkipEmptyParts))
+                logged << row.section(QLatin1Char(','), 1);
+            QCOMPARE(logged.size(), rows);
+            QCOMPARE(logged, sent);
         }
         QFETCH(QStringList, messages);
         QFETCH(int, state);
