@@ -149,8 +149,9 @@ private slots:
         const QByteArray frames = sent.readAll();
         QCOMPARE(frames.count('\n'), 501);
         QCOMPARE(run.readAll(), frames);
-        sim.terminate();
-        sim.waitForFinished();
+        sim.terminate(); // the simulator stops cleanly on a signal
+        QVERIFY(sim.waitForFinished() && sim.exitStatus() == QProcess::NormalExit);
+        QVERIFY(sim.exitCode() == 0 && sim.readAllStandardError().contains("qelsim: stopped"));
     }
 };
 

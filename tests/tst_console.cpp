@@ -208,7 +208,7 @@ private slots:
         QTRY_COMPARE(viewer().ErrorText(), QStringLiteral("ERROR: 40 Overrange\r\n"));
     }
 
-    void pointListOkSendsTheRequestFromTheChosenEntriesAndCloses_data() {
+    void pointListSendsTheRequestFromTheChosenEntriesOnlyOnOkAndCloses_data() {
         QTest::addColumn<bool>("master");
         QTest::addColumn<QList<int>>("picks"); // channel, start, end; -1: none chosen
         QTest::addColumn<QByteArray>("sent");
@@ -220,8 +220,11 @@ private slots:
             << false << QList<int>{15, 69, 5} << QByteArray("List A 69 5 15\r");
         QTest::newRow("channel only")
             << false << QList<int>{0, -1, -1} << QByteArray("List A   0\r");
+        // picks[3]: 1 closes with Cancel, 2 with Escape, instead of OK.
+        QTest::newRow("cancel") << true << QList<int>{3, 10, 20, 1} << QByteArray();
+        QTest::newRow("escape") << false << QList<int>{3, 10, 20, 2} << QByteArray();
     }
-    void pointListOkSendsTheRequestFromTheChosenEntriesAndCloses() {
+    void pointListSendsTheRequestFromTheChosenEntriesOnlyOnOkAndCloses() {
         QFETCH(bool, master);
         QFETCH(QList<int>, picks);
         QFETCH(QByteArray, sent);
@@ -232,27 +235,18 @@ private slots:
         for (int i = 0; i < 3; ++i)
             if (picks[i] >= 0)
                 Pick(lists[i], picks[i]);
-        d.cmdOk->click();
+        if (picks.value(3) == 2) {
+            QVERIFY(WaitForActivation(&d));
+            QTest::keyClick(&d, Qt::Key_Escape);
+        } else {
+            (picks.value(3) ? d.cmdCancel : d.cmdOk)->click();
+        }
         QCOMPARE(SentSinceLastLook(*unit), sent);
         QVERIFY(!Registry::peek<MasterList>() && !Registry::peek<AllList>());
         // Opened again, it starts afresh with nothing chosen.
         for (QListWidget* list :
              {OpenPointList(master).cmbChannel, OpenPointList(master).cmbEndingTemp})
             QVERIFY(list->selectedItems().isEmpty());
-    }
-
-    void pointListCancelOrEscapeSendsNothingAndCloses() {
-        for (bool master : {true, false}) {
-            PointListDialog& d = OpenPointList(master);
-            Pick(d.cmbChannel, 3);
-            Pick(d.cmbStartTemp, 10);
-            d.cmdCancel->click();
-        }
-        PointListDialog& d = OpenPointList(true);
-        QVERIFY(WaitForActivation(&d));
-        QTest::keyClick(&d, Qt::Key_Escape);
-        QVERIFY(!Registry::peek<MasterList>() && !Registry::peek<AllList>());
-        QCOMPARE(SentSinceLastLook(*unit), QByteArray());
     }
 };
 

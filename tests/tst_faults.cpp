@@ -130,8 +130,11 @@ private slots:
         QFETCH(int, state);
         QCOMPARE(fx->prompt->messages(), messages);
         QCOMPARE(Global::ConnectState, qint16(state));
-        if (state == 0)
-            QCOMPARE(PanelText(1), QStringLiteral("No connection"));
+        if (state == 0) // at rest, the button offering Connect
+            QCOMPARE(PanelText(1) + ' ' + Registry::get<Main>().Command1->text(),
+                     QStringLiteral("No connection Connect"));
+        if (fault == QLatin1String("refused")) // only a connection that stood is remembered
+            QVERIFY(fx->prompt->shown[0].title == "ERROR:" && Global::IpHistory[0].isEmpty());
         if (fault == QLatin1String("host"))
             QCOMPARE(sim.unit().saved().value(QStringLiteral("HOST")), QStringLiteral("0 0 T"));
     }
@@ -167,6 +170,8 @@ private slots:
                      QString::number(extraLines ? 3 : 2));
         reset ? unit.resetClient() : unit.closeClient();
         QTRY_COMPARE(Global::ConnectState, qint16(0));
+        QVERIFY(!Registry::get<Main>().tmrStatus->isActive());
+        Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
         QFETCH(QStringList, messages);
         QCOMPARE(fx->prompt->messages(), messages);
         QCOMPARE(LogText(log), rows);

