@@ -48,35 +48,36 @@ private slots:
     void rateAveragesAndPeriodFollowEachOther() {
         QelConfig& d = Dialog();
         QVERIFY(d.optFixAvg->isChecked());
-        Leave(d.medPeriod, "500");
-        QCOMPARE(d.medRate->text(), QStringLiteral(" 0")); // no average yet
-        Leave(d.medAverage, "1");
-        QCOMPARE(d.medRate->text(), QStringLiteral(" 125"));
-        QCOMPARE(Global::FrameInterval, 0.008f);
-        Leave(d.medPeriod, "4000");
-        QCOMPARE(d.medRate->text(), QStringLiteral(" 15.625"));
-        // The window losing activation (a message box) is not leaving the box.
-        Leave(d.medAverage, "2", Qt::ActiveWindowFocusReason);
-        QCOMPARE(d.medRate->text(), QStringLiteral(" 15.625"));
-        Leave(d.medAverage, "2", Qt::MouseFocusReason);
-        Leave(d.medFps, "1"); // other boxes do not touch the rate
-        QCOMPARE(d.medRate->text(), QStringLiteral(" 7.8125"));
+        // Each step: the field the rate fixes (A average, P period), a box set
+        // beforehand, the box left with its text and how ('w' as the window loses
+        // activation, to a message box: not leaving the box), then rate|average|period|
+        // FrameInterval (only a rate the dialog computes sets it).
+        const struct {
+            char fix;
+            QLineEdit *set, *box;
+            const char *before, *text, *how, *shown;
+        } steps[] = {{'A', nullptr, d.medPeriod, "", "500", "", " 0||500|0"}, // no average yet
+                     {'A', nullptr, d.medAverage, "", "1", "", " 125|1|500|0.008"},
+                     {'A', nullptr, d.medPeriod, "", "4000", "", " 15.625|1|4000|0.064"},
+                     {'A', nullptr, d.medAverage, "", "2", "w", " 15.625|2|4000|0.064"},
+                     {'A', nullptr, d.medFps, "", "1", "", " 15.625|2|4000|0.064"}, // not the rate
+                     {'A', nullptr, d.medAverage, "", "2", "", " 7.8125|2|4000|0.128"},
+                     {'P', d.medPeriod, d.medRate, "1000", "10", "", "10| 6|1000|0.128"},
+                     {'A', d.medAverage, d.medRate, "0", "125", "", "125|0| 0|0.128"},
+                     {'A', d.medAverage, d.medRate, "8", " 15.625", "", " 15.625|8| 500|0.128"}};
+        for (const auto& step : steps) {
+            (step.fix == 'A' ? d.optFixAvg : d.optFixPeriod)->setChecked(true);
+            if (step.set)
+                step.set->setText(QLatin1String(step.before));
+            Leave(step.box, step.text,
+                  *step.how ? Qt::ActiveWindowFocusReason : Qt::TabFocusReason);
+            QCOMPARE(d.medRate->text() + '|' + d.medAverage->text() + '|' + d.medPeriod->text() +
+                         '|' + QString::number(Global::FrameInterval),
+                     QLatin1String(step.shown));
+        }
         // Without the focus the rate shows one decimal; its text stays as written.
         auto* rate = qobject_cast<FormattedEdit*>(d.medRate);
-        rate->setText(QStringLiteral(" 15.625"));
         QCOMPARE(rate->formattedText() + '|' + rate->text(), QStringLiteral("15.6| 15.625"));
-        // Leaving the rate recomputes the field the option names.
-        d.optFixPeriod->setChecked(true);
-        d.medPeriod->setText(QStringLiteral("1000"));
-        Leave(d.medRate, "10");
-        QCOMPARE(d.medAverage->text() + '|' + d.medPeriod->text(), QStringLiteral(" 6|1000"));
-        d.optFixAvg->setChecked(true);
-        d.medAverage->setText(QStringLiteral("0"));
-        Leave(d.medRate, "125");
-        QCOMPARE(d.medPeriod->text(), QStringLiteral(" 0"));
-        d.medAverage->setText(QStringLiteral("8"));
-        Leave(d.medRate, " 15.625");
-        QCOMPARE(d.medAverage->text() + '|' + d.medPeriod->text(), QStringLiteral("8| 500"));
     }
 
     void applySendsEveryFieldTrimmedThenListsBothGroups() {
