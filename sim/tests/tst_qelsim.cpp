@@ -1,16 +1,13 @@
-// The simulator: the qelsim program's options and messages; and the simulated
-// unit over TCP, as a client sees it: its answers to commands, the pace and
-// end of scans, save and reboot, and the fault modes the program's own tests
-// do not reach. (Its stop on a signal, and the faults the program meets, are
-// checked with the program: tests/tst_capture.cpp, tests/tst_faults.cpp.)
+// The simulated unit over TCP, as a client sees it: its answers to commands,
+// the pace and end of scans, and save and reboot. (Its fault modes and its
+// stop on a signal are checked with the program: tests/tst_faults.cpp,
+// tests/tst_capture.cpp.)
 
 #include "qelsim/options.h"
 #include "simclient.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QtTest>
 
 using namespace qelsim;
@@ -61,49 +58,7 @@ Frames UntilStatus(SimClient& c) {
 
 class TestQelsim : public QObject {
     Q_OBJECT
-    // Runs the program to its end: its exit code (-1 when it did not end by
-    // itself), then what it wrote to stdout and to stderr.
-    static QStringList run(const QStringList& arguments) {
-        QProcess p;
-        p.start(QStringLiteral(QELSIM_BINARY), arguments);
-        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit) {
-            p.kill();
-            p.waitForFinished();
-            return {QStringLiteral("-1"), {}, {}};
-        }
-        return {QString::number(p.exitCode()), QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
-    }
-
 private slots:
-    void badOptionsOrATakenPortGiveAClearMessageAndFail_data() {
-        QTest::addColumn<QString>("arguments"); // PORT: a port already taken
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        const char* rows[][2] = {
-            {"--port abc", "--port needs a whole number from 0 to 65535, not 'abc'."},
-            {"--reboot-seconds -2", "--reboot-seconds needs a number of seconds from 0 to 3600"},
-            {"--colour", "Unknown option 'colour'."},
-            {"--port", "Missing value after '--port'."},
-            {"2323", "Unexpected argument '2323'."}};
-        for (const auto& [arguments, message] : rows)
-            QTest::newRow(arguments) << arguments << 2 << message;
-        QTest::newRow("taken port")
-            << "--bind 127.0.0.1 --port PORT" << 1 << "cannot listen on 127.0.0.1 port PORT";
-    }
-    void badOptionsOrATakenPortGiveAClearMessageAndFail() {
-        QFETCH(QString, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        QTcpServer taken;
-        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
-        const QString port = QString::number(taken.serverPort());
-        const QStringList r = run(arguments.replace("PORT", port).split(' '));
-        QCOMPARE(r[0] + '|' + r[1], QString::number(code) + '|');
-        QVERIFY2(r[2].startsWith("qelsim: " + message.replace("PORT", port)), qPrintable(r[2]));
-        QCOMPARE(r[2].contains(QLatin1String("Try 'qelsim --help'.")), code == 2);
-    }
-
     void commandsAreAnswered_data() {
         QTest::addColumn<QString>("model");
         QTest::addColumn<QStringList>("commands"); // the last one's answer is looked at
@@ -251,48 +206,6 @@ private slots:
         QCOMPARE(again.ask("LIST M 0 69 5", "INSERT").value(0),
                  QStringLiteral("INSERT 0 5 %1 %2 %3").arg(v[0], v[1], v[2]));
         QCOMPARE(again.exchange(QStringLiteral("ERROR")), QStringList()); // not kept
-    }
-
-    void faultModesSplitLinesAndRefuse_data() {
-        QTest::addColumn<QStringList>("arguments");
-        for (const char* mode : {"fixed:7", "random", "crlf"})
-            QTest::newRow(mode) << QStringList{"--split-lines", mode, "--split-delay-ms", "15"};
-        QTest::newRow("refuse") << QStringList{"--refuse-next"};
-    }
-    void faultModesSplitLinesAndRefuse() {
-        QFETCH(QStringList, arguments);
-        SimOptions options;
-        QString error;
-        QCOMPARE(parseOptions(QStringList{"qelsim"} + arguments, &options, &error),
-                 ParseResult::Run);
-        options.port = 0;
-        options.bind = QHostAddress(QHostAddress::LocalHost);
-        Simulator sim(options);
-        QVERIFY(sim.start(&error));
-        SimClient c;
-        c.connectTo(sim.port());
-        const QString mode = arguments[0];
-        if (mode == QLatin1String("--refuse-next")) { // closed before any byte
-            c.command(QStringLiteral("STATUS"));
-            QVERIFY(c.waitForClosed() && c.received.isEmpty());
-            QVERIFY(c.connectTo(sim.port()));
-        }
-        c.sendRaw("STATUS\rList C\rSET PERIOD x\r");
-        QVERIFY(c.waitForLine(QStringLiteral("SET NEGPTSH")));
-        const QStringList expected = {
-            "STATUS: READY", "SET PMAXL 15",  "SET PMAXH 15",  "SET PMINL -15",
-            "SET PMINH -15", "SET NEGPTSL 0", "SET NEGPTSH 0", "ERROR: BAD VALUE x FOR PERIOD"};
-        QVERIFY(c.waitForLine(QStringLiteral("ERROR")));
-        QCOMPARE(c.lines(), expected);
-        QCOMPARE(c.received, c.lines().join("\r\n").toLatin1() + "\r\n");
-        if (mode != QLatin1String("--split-lines"))
-            return;
-        // Some read ends inside a line (between CR and LF for "crlf").
-        const bool crlf = arguments[1] == QLatin1String("crlf");
-        QVERIFY(c.reads.size() >= 2);
-        QVERIFY(std::any_of(c.reads.begin(), c.reads.end(), [crlf](const QByteArray& r) {
-            return crlf ? r.endsWith('\r') : !r.endsWith("\r\n");
-        }));
     }
 };
 
