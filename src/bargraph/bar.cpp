@@ -12,6 +12,7 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
@@ -62,7 +63,8 @@ QString Bar::RegularFontFamily() {
 Bar::Bar() {
     setWindowTitle(QStringLiteral("Bar Graph"));
     InstallBarAccessibility();
-    setAutoFillBackground(true);
+    // Every pixel is painted by paintEvent, the window's fill included.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     incompleteTimer_ = new QTimer(this);
     incompleteTimer_->setSingleShot(true);
     incompleteTimer_->setInterval(IncompleteFrameMs);
@@ -88,6 +90,14 @@ void Bar::onLoad() {
 
 void Bar::onActivate() {
     SetXScale();
+}
+
+void Bar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        beneath_ = QPixmap();
+        update();
+    }
+    Form::changeEvent(event);
 }
 
 void Bar::resizeEvent(QResizeEvent* event) {
@@ -144,6 +154,7 @@ void Bar::InitBackground() {
         shaBar[i].fill = QColor(0, 0, 255);
     }
     frameChanges_ = unpainted_ = 0;
+    beneath_ = QPixmap();
     update();
 }
 
@@ -210,6 +221,7 @@ void Bar::DrawBackground() {
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
     frameChanges_ = unpainted_ = 0;
+    beneath_ = QPixmap();
     update();
 }
 
@@ -299,7 +311,7 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
     placeBar(nChan);
     if (shaBar[nChan].px != before) {
         if (!((frameChanges_ | unpainted_) & barBit(nChan)))
-            barBefore_[nChan] = pixelBounds(before);
+            barBefore_[nChan] = before;
         markScanDirty(barBit(nChan));
     }
     if (nChan == Global::ChannelCount - 1)
@@ -424,17 +436,47 @@ void Bar::markScanDirty(quint64 bits) {
 }
 
 QRegion Bar::scanRegion(quint64 bits) const {
-    QRegion region;
+    // Joining rectangles into a region costs more the more the region
+    // holds: value labels next to each other go in as one rectangle, and a
+    // bar only with the pixels between its old and new ends.
+    QRect rects[2 * ChannelSlots + 1];
+    int count = 0;
     if (bits & FrameBit)
-        region += pixelBounds(labFrameData.px);
-    for (int i = 0; i < ChannelSlots; ++i) {
-        if (bits & pressBit(i))
-            region += pixelBounds(labPress[i].px);
-        if (bits & barBit(i)) {
-            region += barBefore_[i];
-            region += pixelBounds(shaBar[i].px);
+        rects[count++] = pixelBounds(labFrameData.px);
+    for (int i = 0; i < ChannelSlots;) {
+        if (!(bits & pressBit(i))) {
+            ++i;
+            continue;
         }
+        QRect run = pixelBounds(labPress[i].px);
+        for (++i; i < ChannelSlots && (bits & pressBit(i)); ++i)
+            run |= pixelBounds(labPress[i].px);
+        rects[count++] = run;
     }
+    for (int i = 0; i < ChannelSlots; ++i) {
+        if (!(bits & barBit(i)))
+            continue;
+        const QRect before = pixelBounds(barBefore_[i]);
+        const QRect now = pixelBounds(shaBar[i].px);
+        if (before.isEmpty() || now.isEmpty() || before.top() != now.top() ||
+            before.bottom() != now.bottom() || before.left() > now.right() ||
+            now.left() > before.right()) {
+            rects[count++] = before | now;
+            continue;
+        }
+        // The same row, overlapping: what lies between the two left ends
+        // and between the two right ends changes, with two pixels to spare
+        // for the rounding of either end.
+        if (before.left() != now.left())
+            rects[count++] = QRect(QPoint(std::min(before.left(), now.left()) - 2, now.top()),
+                                   QPoint(std::max(before.left(), now.left()) + 2, now.bottom()));
+        if (before.right() != now.right())
+            rects[count++] = QRect(QPoint(std::min(before.right(), now.right()) - 2, now.top()),
+                                   QPoint(std::max(before.right(), now.right()) + 2, now.bottom()));
+    }
+    QRegion region;
+    for (int i = 0; i < count; ++i)
+        region += rects[i];
     return region;
 }
 
@@ -511,6 +553,16 @@ const QFont& Bar::fitFont(const BarLabel& label) const {
     label.drawnRoom = room;
     label.drawnSize = label.fontSize;
     label.drawn = label.font;
+    // A value changes its text with every frame, and laying a text out to
+    // measure it costs as much as drawing it. Most texts are far narrower
+    // than their room: the sum of their characters' advances, with a tenth
+    // to spare for kerning, settles that without a layout.
+    const QFontMetricsF metrics(label.font, this);
+    double advances = 0;
+    for (const QChar c : label.caption)
+        advances += metrics.horizontalAdvance(c);
+    if (advances <= 0.9 * room)
+        return label.drawn;
     // The rule's own size where the text fits; else smaller until it does,
     // with the small face below its limit as the rule says.
     double size = label.font.pointSizeF();
@@ -535,16 +587,40 @@ double Bar::TextRoom(const QString& name, int index) const {
     return label ? double(label->room) * width() : 0;
 }
 
-void Bar::paintEvent(QPaintEvent* event) {
-    lastPaint_.start();
-    QPainter p(this);
-    const QRegion& region = event->region();
+void Bar::paintBeneath(QPainter& p, const QRegion& region) const {
+    p.fillRect(region.boundingRect(), palette().brush(backgroundRole()));
     for (const BarLine* line : {&linTop, &linCenter, &linBot, &linBotWL, &linBotWR})
         paintLine(p, *line, region);
     for (const BarLine& line : linGrid)
         paintLine(p, line, region);
     for (const BarLine& line : linTick)
         paintLine(p, line, region);
+}
+
+void Bar::paintEvent(QPaintEvent* event) {
+    lastPaint_.start();
+    QPainter p(this);
+    const QRegion& region = event->region();
+    // The fill and the lines lie beneath every label and bar and change
+    // only with the layout: they are painted once into a picture of the
+    // window and copied from there, a few rows of pixels for each frame
+    // rather than a dashed line drawn through every bar.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == std::floor(ratio)) {
+        if (beneath_.isNull() || beneath_.size() != size() * ratio ||
+            beneath_.devicePixelRatio() != ratio) {
+            beneath_ = QPixmap(size() * ratio);
+            beneath_.setDevicePixelRatio(ratio);
+            QPainter picture(&beneath_);
+            paintBeneath(picture, QRegion(rect()));
+        }
+        const int r = int(ratio);
+        for (const QRect& area : region)
+            p.drawPixmap(area.topLeft(), beneath_,
+                         QRect(area.topLeft() * r, area.size() * r).intersected(beneath_.rect()));
+    } else {
+        paintBeneath(p, region);
+    }
     for (const BarLabel* label : {&labFrame, &labFrameData, &labUnits})
         paintLabel(p, *label, region);
     for (const BarLabel* array : {labChan, labMin, labMax, labPress})
