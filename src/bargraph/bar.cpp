@@ -15,7 +15,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,55 @@ QString firstInstalled(std::initializer_list<const char*> candidates, const QStr
             return family;
     }
     return fallback;
+}
+
+// The region the rectangles cover (they may overlap), built band by band
+// in one pass: a union per rectangle would copy the region each time.
+QRegion RegionOf(const QRect* rects, int count) {
+    std::vector<int> edges;
+    for (int i = 0; i < count; ++i)
+        if (!rects[i].isEmpty()) {
+            edges.push_back(rects[i].top());
+            edges.push_back(rects[i].bottom() + 1);
+        }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<QRect> out;
+    std::vector<std::pair<int, int>> spans, last; // [left, right) of a band, and of the band above
+    qsizetype lastStart = 0;
+    int lastBottom = 0;
+    for (size_t b = 0; b + 1 < edges.size(); ++b) {
+        const int top = edges[b];
+        const int bottom = edges[b + 1]; // exclusive
+        spans.clear();
+        for (int i = 0; i < count; ++i)
+            if (!rects[i].isEmpty() && rects[i].top() <= top && rects[i].bottom() + 1 >= bottom)
+                spans.emplace_back(rects[i].left(), rects[i].right() + 1);
+        std::sort(spans.begin(), spans.end());
+        size_t merged = 0;
+        for (size_t i = 0; i < spans.size(); ++i) {
+            if (merged > 0 && spans[i].first <= spans[merged - 1].second)
+                spans[merged - 1].second = std::max(spans[merged - 1].second, spans[i].second);
+            else
+                spans[merged++] = spans[i];
+        }
+        spans.resize(merged);
+        if (spans.empty())
+            continue;
+        if (spans == last && lastBottom == top) { // the band above, taller
+            for (size_t i = size_t(lastStart); i < out.size(); ++i)
+                out[i].setBottom(bottom - 1);
+        } else {
+            lastStart = qsizetype(out.size());
+            for (const auto& [left, right] : spans)
+                out.emplace_back(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            last = spans;
+        }
+        lastBottom = bottom;
+    }
+    QRegion region;
+    region.setRects(out.data(), int(out.size()));
+    return region;
 }
 
 } // namespace
@@ -436,9 +487,8 @@ void Bar::markScanDirty(quint64 bits) {
 }
 
 QRegion Bar::scanRegion(quint64 bits) const {
-    // Joining rectangles into a region costs more the more the region
-    // holds: value labels next to each other go in as one rectangle, and a
-    // bar only with the pixels between its old and new ends.
+    // Value labels next to each other go in as one rectangle, and a bar
+    // only with the pixels between its old and new ends.
     QRect rects[2 * ChannelSlots + 1];
     int count = 0;
     if (bits & FrameBit)
@@ -474,10 +524,7 @@ QRegion Bar::scanRegion(quint64 bits) const {
             rects[count++] = QRect(QPoint(std::min(before.right(), now.right()) - 2, now.top()),
                                    QPoint(std::max(before.right(), now.right()) + 2, now.bottom()));
     }
-    QRegion region;
-    for (int i = 0; i < count; ++i)
-        region += rects[i];
-    return region;
+    return RegionOf(rects, count);
 }
 
 int Bar::refreshMs() const {
