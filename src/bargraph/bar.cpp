@@ -661,10 +661,11 @@ void Bar::paintEvent(QPaintEvent* event) {
             QPainter picture(&beneath_);
             paintBeneath(picture, QRegion(rect()));
         }
+        // One copy of the region's bounds: the painter is clipped to the
+        // region itself, and one call costs less than one per rectangle.
         const int r = int(ratio);
-        for (const QRect& area : region)
-            p.drawPixmap(area.topLeft(), beneath_,
-                         QRect(area.topLeft() * r, area.size() * r).intersected(beneath_.rect()));
+        const QRect area = region.boundingRect().intersected(rect());
+        p.drawPixmap(area.topLeft(), beneath_, QRect(area.topLeft() * r, area.size() * r));
     } else {
         paintBeneath(p, region);
     }
