@@ -644,6 +644,20 @@ void Bar::paintBeneath(QPainter& p, const QRegion& region) const {
         paintLine(p, line, region);
 }
 
+void Bar::copyBeneath(QPainter& p, const QRect* areas, int count, int ratio) const {
+    // The paint engine splits a copy of a hundred rows or more among
+    // threads, and waking them costs more than the copy: fewer rows at a time.
+    constexpr int Rows = 95;
+    for (int i = 0; i < count; ++i)
+        for (int top = areas[i].top(); top <= areas[i].bottom(); top += Rows) {
+            const QRect piece(
+                QPoint(areas[i].left(), top),
+                QPoint(areas[i].right(), std::min(areas[i].bottom(), top + Rows - 1)));
+            p.drawPixmap(piece.topLeft(), beneath_,
+                         QRect(piece.topLeft() * ratio, piece.size() * ratio));
+        }
+}
+
 void Bar::paintEvent(QPaintEvent* event) {
     lastPaint_.start();
     QPainter p(this);
@@ -661,11 +675,27 @@ void Bar::paintEvent(QPaintEvent* event) {
             QPainter picture(&beneath_);
             paintBeneath(picture, QRegion(rect()));
         }
-        // One copy of the region's bounds: the painter is clipped to the
-        // region itself, and one call costs less than one per rectangle.
-        const int r = int(ratio);
-        const QRect area = region.boundingRect().intersected(rect());
-        p.drawPixmap(area.topLeft(), beneath_, QRect(area.topLeft() * r, area.size() * r));
+        // The region's rectangles lie in bands; those of one column are
+        // copied together.
+        QRect columns[64];
+        int count = 0;
+        for (const QRect& band : region) {
+            int i = 0;
+            while (i < count &&
+                   !(columns[i].left() == band.left() && columns[i].right() == band.right() &&
+                     columns[i].bottom() + 1 == band.top()))
+                ++i;
+            if (i < count) {
+                columns[i].setBottom(band.bottom());
+                continue;
+            }
+            if (count == 64) {
+                copyBeneath(p, columns, count, int(ratio));
+                count = 0;
+            }
+            columns[count++] = band;
+        }
+        copyBeneath(p, columns, count, int(ratio));
     } else {
         paintBeneath(p, region);
     }

@@ -139,6 +139,7 @@ private:
     int refreshMs() const;
     // The window's fill and its lines, beneath every label and bar.
     void paintBeneath(class QPainter& p, const QRegion& region) const;
+    void copyBeneath(class QPainter& p, const QRect* areas, int count, int ratio) const;
     void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
     void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
 
