@@ -250,6 +250,26 @@ private slots:
         const QPoint inside = bar.Shape(8)->px.center().toPoint();
         QCOMPARE(image.pixelColor(inside), QColor(0, 0, 255));
         QVERIFY(image.pixelColor(QPoint(int(0.45 * w), inside.y())) != QColor(0, 0, 255));
+
+        // Frame after frame only what changed is painted; the window then
+        // shows what painting it whole shows.
+        for (int f = 0; f < 40; ++f) {
+            bar.SetFrame(QString::number(f));
+            for (int ch = 0; ch <= 15; ++ch) {
+                const float v = float(std::sin(f * 0.7 + ch) * (ch == 3 ? 250 : 90));
+                bar.SetPressValue(ch, QString::number(v));
+                bar.CalcBar(ch, v, 100);
+            }
+            QTest::qWait(20);
+        }
+        const QPoint at = bar.mapTo(bar.window(), QPoint(0, 0));
+        auto shown = [&] {
+            return bar.screen()
+                ->grabWindow(bar.window()->winId(), at.x(), at.y(), bar.width(), bar.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        QTRY_COMPARE(shown(), bar.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 };
 

@@ -12,9 +12,12 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -41,6 +44,55 @@ QString firstInstalled(std::initializer_list<const char*> candidates, const QStr
     return fallback;
 }
 
+// The region the rectangles cover (they may overlap), built band by band
+// in one pass: a union per rectangle would copy the region each time.
+QRegion RegionOf(const QRect* rects, int count) {
+    std::vector<int> edges;
+    for (int i = 0; i < count; ++i)
+        if (!rects[i].isEmpty()) {
+            edges.push_back(rects[i].top());
+            edges.push_back(rects[i].bottom() + 1);
+        }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<QRect> out;
+    std::vector<std::pair<int, int>> spans, last; // [left, right) of a band, and of the band above
+    qsizetype lastStart = 0;
+    int lastBottom = 0;
+    for (size_t b = 0; b + 1 < edges.size(); ++b) {
+        const int top = edges[b];
+        const int bottom = edges[b + 1]; // exclusive
+        spans.clear();
+        for (int i = 0; i < count; ++i)
+            if (!rects[i].isEmpty() && rects[i].top() <= top && rects[i].bottom() + 1 >= bottom)
+                spans.emplace_back(rects[i].left(), rects[i].right() + 1);
+        std::sort(spans.begin(), spans.end());
+        size_t merged = 0;
+        for (size_t i = 0; i < spans.size(); ++i) {
+            if (merged > 0 && spans[i].first <= spans[merged - 1].second)
+                spans[merged - 1].second = std::max(spans[merged - 1].second, spans[i].second);
+            else
+                spans[merged++] = spans[i];
+        }
+        spans.resize(merged);
+        if (spans.empty())
+            continue;
+        if (spans == last && lastBottom == top) { // the band above, taller
+            for (size_t i = size_t(lastStart); i < out.size(); ++i)
+                out[i].setBottom(bottom - 1);
+        } else {
+            lastStart = qsizetype(out.size());
+            for (const auto& [left, right] : spans)
+                out.emplace_back(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            last = spans;
+        }
+        lastBottom = bottom;
+    }
+    QRegion region;
+    region.setRects(out.data(), int(out.size()));
+    return region;
+}
+
 } // namespace
 
 QString Bar::SmallFontFamily() {
@@ -62,7 +114,8 @@ QString Bar::RegularFontFamily() {
 Bar::Bar() {
     setWindowTitle(QStringLiteral("Bar Graph"));
     InstallBarAccessibility();
-    setAutoFillBackground(true);
+    // Every pixel is painted by paintEvent, the window's fill included.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     incompleteTimer_ = new QTimer(this);
     incompleteTimer_->setSingleShot(true);
     incompleteTimer_->setInterval(IncompleteFrameMs);
@@ -88,6 +141,14 @@ void Bar::onLoad() {
 
 void Bar::onActivate() {
     SetXScale();
+}
+
+void Bar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        beneath_ = QPixmap();
+        update();
+    }
+    Form::changeEvent(event);
 }
 
 void Bar::resizeEvent(QResizeEvent* event) {
@@ -144,6 +205,7 @@ void Bar::InitBackground() {
         shaBar[i].fill = QColor(0, 0, 255);
     }
     frameChanges_ = unpainted_ = 0;
+    beneath_ = QPixmap();
     update();
 }
 
@@ -210,6 +272,7 @@ void Bar::DrawBackground() {
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
     frameChanges_ = unpainted_ = 0;
+    beneath_ = QPixmap();
     update();
 }
 
@@ -299,7 +362,7 @@ void Bar::CalcBar(qint16 nChan, float fValue, float fMax) {
     placeBar(nChan);
     if (shaBar[nChan].px != before) {
         if (!((frameChanges_ | unpainted_) & barBit(nChan)))
-            barBefore_[nChan] = pixelBounds(before);
+            barBefore_[nChan] = before;
         markScanDirty(barBit(nChan));
     }
     if (nChan == Global::ChannelCount - 1)
@@ -424,18 +487,44 @@ void Bar::markScanDirty(quint64 bits) {
 }
 
 QRegion Bar::scanRegion(quint64 bits) const {
-    QRegion region;
+    // Value labels next to each other go in as one rectangle, and a bar
+    // only with the pixels between its old and new ends.
+    QRect rects[2 * ChannelSlots + 1];
+    int count = 0;
     if (bits & FrameBit)
-        region += pixelBounds(labFrameData.px);
-    for (int i = 0; i < ChannelSlots; ++i) {
-        if (bits & pressBit(i))
-            region += pixelBounds(labPress[i].px);
-        if (bits & barBit(i)) {
-            region += barBefore_[i];
-            region += pixelBounds(shaBar[i].px);
+        rects[count++] = pixelBounds(labFrameData.px);
+    for (int i = 0; i < ChannelSlots;) {
+        if (!(bits & pressBit(i))) {
+            ++i;
+            continue;
         }
+        QRect run = pixelBounds(labPress[i].px);
+        for (++i; i < ChannelSlots && (bits & pressBit(i)); ++i)
+            run |= pixelBounds(labPress[i].px);
+        rects[count++] = run;
     }
-    return region;
+    for (int i = 0; i < ChannelSlots; ++i) {
+        if (!(bits & barBit(i)))
+            continue;
+        const QRect before = pixelBounds(barBefore_[i]);
+        const QRect now = pixelBounds(shaBar[i].px);
+        if (before.isEmpty() || now.isEmpty() || before.top() != now.top() ||
+            before.bottom() != now.bottom() || before.left() > now.right() ||
+            now.left() > before.right()) {
+            rects[count++] = before | now;
+            continue;
+        }
+        // The same row, overlapping: what lies between the two left ends
+        // and between the two right ends changes, with two pixels to spare
+        // for the rounding of either end.
+        if (before.left() != now.left())
+            rects[count++] = QRect(QPoint(std::min(before.left(), now.left()) - 2, now.top()),
+                                   QPoint(std::max(before.left(), now.left()) + 2, now.bottom()));
+        if (before.right() != now.right())
+            rects[count++] = QRect(QPoint(std::min(before.right(), now.right()) - 2, now.top()),
+                                   QPoint(std::max(before.right(), now.right()) + 2, now.bottom()));
+    }
+    return RegionOf(rects, count);
 }
 
 int Bar::refreshMs() const {
@@ -511,6 +600,16 @@ const QFont& Bar::fitFont(const BarLabel& label) const {
     label.drawnRoom = room;
     label.drawnSize = label.fontSize;
     label.drawn = label.font;
+    // A value changes its text with every frame, and laying a text out to
+    // measure it costs as much as drawing it. Most texts are far narrower
+    // than their room: the sum of their characters' advances, with a tenth
+    // to spare for kerning, settles that without a layout.
+    const QFontMetricsF metrics(label.font, this);
+    double advances = 0;
+    for (const QChar c : label.caption)
+        advances += metrics.horizontalAdvance(c);
+    if (advances <= 0.9 * room)
+        return label.drawn;
     // The rule's own size where the text fits; else smaller until it does,
     // with the small face below its limit as the rule says.
     double size = label.font.pointSizeF();
@@ -535,16 +634,71 @@ double Bar::TextRoom(const QString& name, int index) const {
     return label ? double(label->room) * width() : 0;
 }
 
-void Bar::paintEvent(QPaintEvent* event) {
-    lastPaint_.start();
-    QPainter p(this);
-    const QRegion& region = event->region();
+void Bar::paintBeneath(QPainter& p, const QRegion& region) const {
+    p.fillRect(region.boundingRect(), palette().brush(backgroundRole()));
     for (const BarLine* line : {&linTop, &linCenter, &linBot, &linBotWL, &linBotWR})
         paintLine(p, *line, region);
     for (const BarLine& line : linGrid)
         paintLine(p, line, region);
     for (const BarLine& line : linTick)
         paintLine(p, line, region);
+}
+
+void Bar::copyBeneath(QPainter& p, const QRect* areas, int count, int ratio) const {
+    // The paint engine splits a copy of a hundred rows or more among
+    // threads, and waking them costs more than the copy: fewer rows at a time.
+    constexpr int Rows = 95;
+    for (int i = 0; i < count; ++i)
+        for (int top = areas[i].top(); top <= areas[i].bottom(); top += Rows) {
+            const QRect piece(
+                QPoint(areas[i].left(), top),
+                QPoint(areas[i].right(), std::min(areas[i].bottom(), top + Rows - 1)));
+            p.drawPixmap(piece.topLeft(), beneath_,
+                         QRect(piece.topLeft() * ratio, piece.size() * ratio));
+        }
+}
+
+void Bar::paintEvent(QPaintEvent* event) {
+    lastPaint_.start();
+    QPainter p(this);
+    const QRegion& region = event->region();
+    // The fill and the lines lie beneath every label and bar and change
+    // only with the layout: they are painted once into a picture of the
+    // window and copied from there, a few rows of pixels for each frame
+    // rather than a dashed line drawn through every bar.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == std::floor(ratio)) {
+        if (beneath_.isNull() || beneath_.size() != size() * ratio ||
+            beneath_.devicePixelRatio() != ratio) {
+            beneath_ = QPixmap(size() * ratio);
+            beneath_.setDevicePixelRatio(ratio);
+            QPainter picture(&beneath_);
+            paintBeneath(picture, QRegion(rect()));
+        }
+        // The region's rectangles lie in bands; those of one column are
+        // copied together.
+        QRect columns[64];
+        int count = 0;
+        for (const QRect& band : region) {
+            int i = 0;
+            while (i < count &&
+                   !(columns[i].left() == band.left() && columns[i].right() == band.right() &&
+                     columns[i].bottom() + 1 == band.top()))
+                ++i;
+            if (i < count) {
+                columns[i].setBottom(band.bottom());
+                continue;
+            }
+            if (count == 64) {
+                copyBeneath(p, columns, count, int(ratio));
+                count = 0;
+            }
+            columns[count++] = band;
+        }
+        copyBeneath(p, columns, count, int(ratio));
+    } else {
+        paintBeneath(p, region);
+    }
     for (const BarLabel* label : {&labFrame, &labFrameData, &labUnits})
         paintLabel(p, *label, region);
     for (const BarLabel* array : {labChan, labMin, labMax, labPress})

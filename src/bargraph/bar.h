@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QLineF>
+#include <QPixmap>
 #include <QRectF>
 #include <QRegion>
 #include <QString>
@@ -108,6 +109,7 @@ protected:
     bool isMdiChild() const override { return true; }
     void onLoad() override;
     void onActivate() override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -135,6 +137,9 @@ private:
     void paintCompletedFrames();
     void paintIncompleteFrame();
     int refreshMs() const;
+    // The window's fill and its lines, beneath every label and bar.
+    void paintBeneath(class QPainter& p, const QRegion& region) const;
+    void copyBeneath(class QPainter& p, const QRect* areas, int count, int ratio) const;
     void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
     void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
 
@@ -151,8 +156,9 @@ private:
 
     quint64 frameChanges_ = 0;          // what the frame being received changed
     quint64 unpainted_ = 0;             // what completed frames changed, not yet painted
-    QRect barBefore_[ChannelSlots];     // where a changed bar was when it was last painted
+    QRectF barBefore_[ChannelSlots];    // where a changed bar was when it was last painted
     QTimer* incompleteTimer_ = nullptr; // shows a frame whose last channel never comes
     QTimer* refreshTimer_ = nullptr;    // paints completed frames at the next refresh
     QElapsedTimer lastPaint_;           // since the last paint
+    QPixmap beneath_;                   // paintBeneath's picture of the whole window
 };

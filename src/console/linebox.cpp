@@ -1,6 +1,8 @@
 #include "console/linebox.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -117,62 +119,85 @@ QString LineBox::displayText(QStringView lineWithoutEnd) {
 void LineBox::scheduleUpdate() {
     if (updateTimer_->isActive())
         return;
-    const qint64 since = sinceUpdate_.isValid() ? sinceUpdate_.elapsed() : UpdateInterval;
-    updateTimer_->start(int(qBound(qint64(0), UpdateInterval - since, qint64(UpdateInterval))));
+    const qint64 since = sinceUpdate_.isValid() ? sinceUpdate_.elapsed() : QuietGap;
+    // A run of updates that goes on past StreamAfter is a stream: from then
+    // on the box is brought up to date every StreamInterval.
+    const bool streaming =
+        since < QuietGap && runStart_.isValid() && runStart_.elapsed() >= StreamAfter;
+    const qint64 interval = streaming ? StreamInterval : UpdateInterval;
+    updateTimer_->start(int(qBound(qint64(0), interval - since, interval)));
 }
 
 void LineBox::updateView() {
     updateTimer_->stop();
+    if (!sinceUpdate_.isValid() || sinceUpdate_.elapsed() >= QuietGap)
+        runStart_.start();
     sinceUpdate_.start();
-    QTextDocument* doc = view_->document();
-    bool changed = false;
 
-    // The cursors are placed by position inside an edit block: moving them
-    // by blocks, or outside an edit block, would lay out the lines they pass.
+    // The box now shows the first viewLines_ lines, of which the first
+    // droppedSinceView_ are gone; lines that were dropped again before this
+    // update are gone from starts_ already.
     const int remove = qMin(droppedSinceView_, viewLines_);
     droppedSinceView_ = 0;
-    if (remove > 0) {
-        QTextCursor cursor(doc);
-        cursor.beginEditBlock();
-        cursor.setPosition(doc->findBlockByNumber(remove).position(), QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-        cursor.endEditBlock();
-        viewLines_ -= remove;
-        changed = true;
-    }
-
-    // The box now shows the first viewLines_ lines; add the rest. Lines that
-    // were dropped again before this update are gone from starts_ already.
     const int total = int(starts_.size());
-    if (viewLines_ < total) {
-        QString add;
-        for (int i = viewLines_; i < total; ++i) {
-            add += displayText(lineAt(size_t(i)).chopped(LineEnd.size()));
-            add += QLatin1Char('\n');
+    const bool add = viewLines_ - remove < total;
+    if (remove == 0 && !add)
+        return;
+
+    QTextDocument* doc = view_->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const QSizeF sizeBefore = layout->documentSize();
+    int caretAnchor = 0;
+    int caretPosition = 0;
+    {
+        // The layout would tell the box of each edit on its own: the lines
+        // dropped shrink the scroll range, those added grow it again, and
+        // every change repaints the scroll bar. It is told of the outcome
+        // once instead, below; once the box is full its size mostly stays.
+        const QSignalBlocker quiet(layout);
+        // The cursors are placed by position inside an edit block: moving
+        // them by blocks, or outside an edit block, would lay out the lines
+        // they pass.
+        if (remove > 0) {
+            QTextCursor cursor(doc);
+            cursor.beginEditBlock();
+            cursor.setPosition(doc->findBlockByNumber(remove).position(), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            cursor.endEditBlock();
+            viewLines_ -= remove;
         }
-        const int caretAnchor = view_->textCursor().anchor();
-        const int caretPosition = view_->textCursor().position();
-        QTextCursor cursor(doc);
-        cursor.beginEditBlock();
-        cursor.setPosition(doc->characterCount() - 1);
-        cursor.insertText(add);
-        cursor.endEditBlock();
-        viewLines_ = total;
-        changed = true;
-        if (!followEnd_ && (view_->textCursor().anchor() != caretAnchor ||
-                            view_->textCursor().position() != caretPosition)) {
-            // A caret resting at the end was carried along by the insertion;
-            // put it back where the operator left it.
-            QTextCursor back(doc);
-            back.setPosition(caretAnchor);
-            back.setPosition(caretPosition, QTextCursor::KeepAnchor);
-            view_->setTextCursor(back);
+        caretAnchor = view_->textCursor().anchor();
+        caretPosition = view_->textCursor().position();
+        if (add) {
+            QString text;
+            for (int i = viewLines_; i < total; ++i) {
+                text += displayText(lineAt(size_t(i)).chopped(LineEnd.size()));
+                text += QLatin1Char('\n');
+            }
+            QTextCursor cursor(doc);
+            cursor.beginEditBlock();
+            cursor.setPosition(doc->characterCount() - 1);
+            cursor.insertText(text);
+            cursor.endEditBlock();
+            viewLines_ = total;
         }
     }
+    const QSizeF sizeAfter = layout->documentSize();
+    if (sizeAfter != sizeBefore)
+        emit layout->documentSizeChanged(sizeAfter);
+    emit layout->update();
 
-    if (changed && followEnd_) {
+    if (followEnd_) {
         QTextCursor end(doc);
         end.setPosition(doc->characterCount() - 1);
         view_->setTextCursor(end);
+    } else if (view_->textCursor().anchor() != caretAnchor ||
+               view_->textCursor().position() != caretPosition) {
+        // A caret resting at the end was carried along by the insertion;
+        // put it back where the operator left it.
+        QTextCursor back(doc);
+        back.setPosition(caretAnchor);
+        back.setPosition(caretPosition, QTextCursor::KeepAnchor);
+        view_->setTextCursor(back);
     }
 }

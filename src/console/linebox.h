@@ -8,9 +8,9 @@
 // holds, and neither allocates a string of its own. The box itself (a QPlainTextEdit, one block
 // per line, an empty block last where the caret rests after the final CR LF)
 // is brought up to date on the next pass of the event loop, and while lines
-// stream in at most every UpdateInterval milliseconds: lines that arrive
-// together are laid out, painted and scrolled into view together, and lines
-// dropped before they were ever shown are never laid out.
+// stream in at most every UpdateInterval, later StreamInterval, milliseconds:
+// lines that arrive together are laid out, painted and scrolled into view
+// together, and lines dropped before they were ever shown are never laid out.
 
 #include <QElapsedTimer>
 #include <QLatin1String>
@@ -30,9 +30,15 @@ public:
     LineBox(QPlainTextEdit* view, bool followEnd);
 
     // The shortest time between two updates of the box: quicker than the
-    // eye, slow enough that a stream of scan data costs a few updates a
-    // second rather than one per arrival.
+    // eye for an answer that comes in a few pieces. Updates that keep
+    // following one another for StreamAfter are a stream (scan data): it is
+    // shown every StreamInterval, a few times a second, which is as fast as
+    // anyone can read it and costs far less than an update per arrival. A
+    // pause of QuietGap ends the stream; the next line is shown at once.
     static constexpr int UpdateInterval = 40;
+    static constexpr int StreamInterval = 250;
+    static constexpr int StreamAfter = 500;
+    static constexpr int QuietGap = 2 * StreamInterval;
 
     // Appends the line and CR LF. A line that holds CR LF pairs of its own
     // becomes several lines, as it would in the text.
@@ -67,7 +73,8 @@ private:
 
     QPlainTextEdit* view_;
     QTimer* updateTimer_;
-    QElapsedTimer sinceUpdate_;
+    QElapsedTimer sinceUpdate_; // since the last update
+    QElapsedTimer runStart_;    // since the first update of the present run
     bool followEnd_;
     QString text_;              // the text, perhaps with dropped lines still before the first
     qint64 base_ = 0;           // the position of text_'s first character

@@ -197,6 +197,11 @@ Main::Main() {
     connect(tmrSleep, &QTimer::timeout, this, [] { Global::SleepDone = true; });
     connect(tmrStatus, &QTimer::timeout, this, &Main::tmrStatus_Timer);
     connect(tmrResponse, &QTimer::timeout, this, &Main::tmrResponse_Timer);
+    gather_ = new QTimer(this);
+    gather_->setSingleShot(true);
+    gather_->setTimerType(Qt::PreciseTimer);
+    gather_->setInterval(GatherMs);
+    connect(gather_, &QTimer::timeout, this, [this] { SetLowWater(1); });
 
     // Client area large enough for the layout rule at its starting sizes.
     resize(Px(9035), Px(5240));
@@ -305,6 +310,12 @@ void Main::ForgetConnection() {
     keptDescriptor_ = -1;
 }
 
+void Main::SetLowWater(int bytes) {
+    const qintptr fd = Winsock1->socketDescriptor();
+    if (fd >= 0)
+        ::setsockopt(int(fd), SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
+}
+
 bool Main::ConnectionWasReset() const {
     if (keptDescriptor_ < 0)
         return false;
@@ -359,6 +370,13 @@ void Main::Winsock1_DataArrival() {
         return;
     QByteArray arrival = TakeArrival(*Winsock1, heldBack_, ReadCap, std::move(spare_));
     spare_ = QByteArray();
+    const bool streaming = arrival.size() >= StreamBytes ||
+                           (sinceArrival_.isValid() && sinceArrival_.elapsed() < StreamGapMs);
+    sinceArrival_.start();
+    if (streaming && !gather_->isActive()) {
+        SetLowWater(GatherBytes);
+        gather_->start();
+    }
     const qsizetype last = arrival.lastIndexOf("\r\n");
     if (!arrival.isEmpty() && last + 2 != arrival.size())
         ++piecesDropped_;

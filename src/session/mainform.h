@@ -12,6 +12,7 @@
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QList>
 
 class QLabel;
@@ -65,6 +66,16 @@ public:
 
     // The most an arrival holds: the socket's read buffer.
     static constexpr qint64 ReadCap = 256 * 1024;
+    // A unit that streams sends piece after piece, each a frame or so: woken
+    // for every one, the program spends more on waking than on the lines.
+    // Once pieces come less than StreamGapMs apart, or an arrival holds
+    // StreamBytes or more, the kernel is asked to report the socket readable
+    // only when GatherBytes wait, and GatherMs later in any case: the lines
+    // are handled a few milliseconds later, many pieces at a time.
+    static constexpr int StreamGapMs = 2;
+    static constexpr qint64 StreamBytes = 1024;
+    static constexpr int GatherBytes = 16 * 1024;
+    static constexpr int GatherMs = 8;
     // One arrival of received text cut into lines: split at every CR LF, the
     // piece after the last CR LF left out; text without CR LF gives no line.
     // The lines are views of the arrival.
@@ -113,12 +124,16 @@ private:
     void KeepConnection();
     void ForgetConnection();
     bool ConnectionWasReset() const;
+    // The least the socket must hold before the kernel reports it readable.
+    void SetLowWater(int bytes);
 
     int keptDescriptor_ = -1;
     bool closingByUs_ = false;
     int queuedArrivals_ = 0;
     QByteArray heldBack_; // the end of a capped arrival, the start of the next
     qint64 piecesDropped_ = 0;
-    QByteArray spare_; // the memory of an arrival handled, for the next
+    QByteArray spare_;           // the memory of an arrival handled, for the next
+    QTimer* gather_ = nullptr;   // ends a gathering of arrivals
+    QElapsedTimer sinceArrival_; // since the last arrival was taken
     bool wasConnected_ = false;
 };
