@@ -5,8 +5,9 @@
 // lines and the dropped tail make up the arrival; the console holds the echo
 // rule applied line by line and its box shows exactly those lines; the error
 // viewer holds every error line; the log's rows end where a channel 15 line
-// or a whole logged line ends them and hold every field they were given; the
-// bar graph shows the last frame number.
+// or a whole logged line ends them, hold every field they were given, and a
+// row never takes more than 18 fields; the bar graph shows the last frame
+// number.
 
 #include "bargraph/bar.h"
 #include "check.h"
@@ -15,9 +16,9 @@
 #include "console/linebox.h"
 #include "core/registry.h"
 #include "echorule.h"
+#include "fixture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
-#include "scriptedprompt.h"
 #include "session/effects.h"
 #include "session/mainform.h"
 #include "session/send.h"
@@ -36,21 +37,50 @@ ScriptedPrompt* scripted = nullptr;
 QString logPath;
 const QString CrLf = QStringLiteral("\r\n");
 
-bool IsChannel(const QString& t0, int* n) {
+// T0 to T2 of a line split at single blanks, empty where the line has none.
+struct Head {
+    QLatin1String t[3];
+    explicit Head(QLatin1String line) {
+        for (QLatin1String& token : t) {
+            const qsizetype blank = line.indexOf(QLatin1Char(' '));
+            token = blank < 0 ? line : line.left(blank);
+            if (blank < 0)
+                break;
+            line = line.mid(blank + 1);
+        }
+    }
+};
+
+bool IsChannel(QLatin1String t0, int* n) {
     bool ok = false;
-    *n = t0.toInt(&ok);
+    *n = QString(t0).toInt(&ok);
     return ok && *n >= 0 && *n <= 15 && QString::number(*n) == t0;
 }
 
 // Commas each row of the log must hold: a field adds one and its own; a
-// whole line its own and one per blank; the last row is the open one.
+// whole line its own and one per blank; the last row is the open one. A
+// frame starts a row, and a row of 17 fields ends before it takes another:
+// no row holds more than 18.
 struct LogRows {
     QList<qsizetype> commas{0};
-    void field(const QString& text) { commas.last() += 1 + text.count(QLatin1Char(',')); }
-    void end(const QString& text, bool blanksBecomeCommas) {
+    int fields = 0;
+    void frame(QLatin1String number) {
+        if (fields > 0)
+            end(QLatin1String(), false);
+        field(QLatin1String()); // the time
+        field(number);
+    }
+    void field(QLatin1String text) {
+        if (fields == 17)
+            end(QLatin1String(), false);
+        commas.last() += 1 + text.count(QLatin1Char(','));
+        ++fields;
+    }
+    void end(QLatin1String text, bool blanksBecomeCommas) {
         commas.last() +=
             text.count(QLatin1Char(',')) + (blanksBecomeCommas ? text.count(QLatin1Char(' ')) : 0);
         commas.append(0);
+        fields = 0;
     }
 };
 
@@ -72,7 +102,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     new QApplication(*argc, *argv);
-    scripted = InstallScriptedPrompt();
+    auto prompt = std::make_unique<ScriptedPrompt>();
+    scripted = prompt.get();
+    installPrompt(std::move(prompt));
     logPath = dir.filePath(QStringLiteral("fuzz.csv"));
     Registry::get<MDIMain>().show();
     Registry::get<Bar>().showForm();
@@ -103,45 +135,53 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int mode = size > 0 ? data[0] : 0;
     if ((mode & 7) == 7) {
         for (int i = 0; i < 10; ++i) {
-            const QString line = QString(3199, QLatin1Char('a' + i));
-            console.EchoLine(line);
-            consoleText = ConsoleEchoText(consoleText, line);
+            const QByteArray line(3199, char('a' + i));
+            console.EchoLine(QLatin1String(line));
+            consoleText = ConsoleEchoText(std::move(consoleText), QString::fromLatin1(line));
         }
     }
 
-    const QString arrival = QString::fromLatin1(reinterpret_cast<const char*>(data), size);
-    const QStringList lines = Main::ArrivalLines(arrival);
-    const qsizetype tail = lines.isEmpty() ? 0 : lines.join(CrLf).size() + 2;
-    Check(arrival.left(tail) == (lines.isEmpty() ? QString() : lines.join(CrLf) + CrLf),
-          "lines are the arrival's start");
-    Check(!arrival.mid(tail).contains(CrLf) && (!lines.isEmpty() || !arrival.contains(CrLf)),
-          "only the text after the last CR LF is dropped");
+    const QByteArrayView arrival(data, qsizetype(size));
+    const QList<QByteArrayView> lines = Main::ArrivalLines(arrival);
+    qsizetype at = 0; // where the next line must start
+    for (const QByteArrayView line : lines) {
+        Check(line.data() == arrival.data() + at && !line.contains("\r\n") &&
+                  arrival.sliced(at + line.size()).startsWith("\r\n"),
+              "lines are the arrival's start, each up to its CR LF");
+        at += line.size() + 2;
+    }
+    Check(!arrival.sliced(at).contains("\r\n"), "only the text after the last CR LF is dropped");
 
-    QString errorText, lastFrame;
+    QString errorText;
+    QLatin1String lastFrame;
+    bool framed = false;
     LogRows rows;
-    for (const QString& line : lines) {
-        const QStringList t = line.split(QLatin1Char(' '));
-        const QString& t0 = t[0];
+    for (const QByteArrayView bytes : lines) {
+        const QLatin1String line(bytes.data(), bytes.size());
+        const Head head(line);
+        const QLatin1String t0 = head.t[0];
         int n = 0;
         if (line.isEmpty() || (Global::ModuleModel && t0.startsWith(QLatin1String("Module")))) {
         } else if (Global::ModuleModel ? t0.startsWith(QLatin1String("Status->"))
                                        : t0 == QLatin1String("STATUS:")) {
             rows.end(line, true);
         } else {
-            consoleText = ConsoleEchoText(consoleText, line);
-            if (t0.toUpper() == QLatin1String("FRAME")) {
-                rows.field(QString()); // the time
-                rows.field(t.value(2));
-                lastFrame = t.value(2);
+            consoleText = ConsoleEchoText(std::move(consoleText), line);
+            if (t0.compare(QLatin1String("FRAME"), Qt::CaseInsensitive) == 0) {
+                rows.frame(head.t[2]);
+                lastFrame = head.t[2];
+                framed = true;
             } else if (IsChannel(t0, &n)) {
                 if (n < 15)
-                    rows.field(t.value(1));
+                    rows.field(head.t[1]);
                 else
-                    rows.end(t.value(1), false);
+                    rows.end(head.t[1], false);
             } else if (t0 == QLatin1String("SET") || t0 == QLatin1String("ERROR:")) {
                 rows.end(line, true);
-                if (t0 == QLatin1String("ERROR:"))
-                    errorText += line + CrLf;
+                if (t0 == QLatin1String("ERROR:")) {
+                    errorText += line;
+                    errorText += CrLf;
+                }
             }
         }
         Global::HandleQelLine(line);
@@ -152,16 +192,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckConsoleBox(console, consoleText);
     }
     Check(errors.ErrorText() == errorText, "error viewer holds every error line");
-    if (!lastFrame.isNull())
+    if (framed)
         Check(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")) == lastFrame,
               "bar graph shows the last frame number");
 
     Global::CloseLogFile();
     QFile file(logPath);
     Check(file.open(QIODevice::ReadOnly), "log readable");
-    const QStringList logRows = QString::fromLatin1(file.readAll()).split(CrLf);
-    Check(logRows.size() == rows.commas.size(), "one log row per row end");
-    for (int i = 0; i < logRows.size(); ++i)
-        Check(logRows[i].count(QLatin1Char(',')) == rows.commas[i], "every field in its row");
+    const QByteArray log = file.readAll();
+    qsizetype row = 0;
+    for (qsizetype from = 0, end = 0; end >= 0; from = end + 2, ++row) {
+        end = log.indexOf("\r\n", from);
+        const QByteArrayView text =
+            QByteArrayView(log).sliced(from, (end < 0 ? log.size() : end) - from);
+        Check(row < rows.commas.size() && text.count(',') == rows.commas[row],
+              "every field in its row");
+    }
+    Check(row == rows.commas.size(), "one log row per row end");
     return 0;
 }
