@@ -77,12 +77,8 @@ private slots:
             {"csv", "SET PERIOD 1000|SET AVG 6|" + frame3, ".288" + csvFrame3},
             {"csv", "SET XSCANTRIG 1|" + frame3, "XTRIG" + csvFrame3},
             {"csv", frame3, "0" + csvFrame3}, // no interval known
-            // Malformed lines read as zero; another record finishes an open row. A
-            // row its channel 15 never ended ends, its last field empty, before a
-            // 19th field (here the rest of "15 2.6 21.5" cut after "1") or a frame.
+            // Malformed lines read as zero; another record finishes an open row.
             {"csv", "FRAME|3|4 abc|16 1.0 2.0|15 1e999 x", "0,,,abc,1e999\r\n"},
-            {"csv", frame3.section('|', 0, 15) + "|5 2.6 21.5|" + frame3,
-             "0,3," + Pressures.left(60) + "\r\n2.6,\r\n0" + csvFrame3},
             {"csv", "FRAME 0 2|0 4.5 20|ERROR: 12 bad|15 9 20", "0,2,4.5,ERROR:,12,bad\r\n9\r\n"},
             // The frame on the bar graph: number, channel 15, its bar.
             {"bar", frame3, "3 2.600 0.00693407"},

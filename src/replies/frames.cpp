@@ -26,7 +26,6 @@ void HandleFrameHeader(QLatin1String line, QLatin1String frameText) {
     if (!LogScanData)
         return;
     if (LogIsCsv) {
-        EndLogRow(); // a row its channel 15 line never ended
         if (ExtTrigger) {
             WriteLog(LogField, QLatin1String("XTRIG"));
         } else {

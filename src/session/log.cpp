@@ -17,13 +17,9 @@ namespace {
 constexpr qsizetype FlushBytes = 64 * 1024;
 constexpr int FlushMs = 250;
 
-// Time, frame number and sixteen channels.
-constexpr int RowFields = 18;
-
 QFile* file = nullptr;
 QByteArray buffer;
 qsizetype completeUpTo = 0; // the buffer's bytes up to the end of its last whole line
-int openRowFields = 0;      // fields written to the line not yet ended
 
 QTimer& flushTimer() {
     static QTimer* timer = [] {
@@ -41,22 +37,10 @@ void Failed(const QString& reason) {
     // while the message is open.
     buffer.clear();
     completeUpTo = 0;
-    openRowFields = 0;
     delete file;
     file = nullptr;
     LogFileOpen = false;
     LogFileFailed(reason);
-}
-
-// The buffer holds whole lines up to its end: written out when it is full,
-// else within the flush interval.
-void LineEnded() {
-    openRowFields = 0;
-    completeUpTo = buffer.size();
-    if (completeUpTo >= FlushBytes)
-        FlushLog();
-    else if (!flushTimer().isActive())
-        flushTimer().start();
 }
 
 } // namespace
@@ -86,12 +70,6 @@ void WriteLog(qint16 kind, QLatin1String text) {
         break;
     }
     case LogField: {
-        if (openRowFields == RowFields - 1) {
-            EndLogRow();
-            if (!file)
-                return;
-        }
-        ++openRowFields;
         const QLatin1String trimmed = TrimBlanks(text);
         buffer.append(trimmed.data(), trimmed.size());
         buffer += ',';
@@ -104,7 +82,11 @@ void WriteLog(qint16 kind, QLatin1String text) {
     default:
         return;
     }
-    LineEnded();
+    completeUpTo = buffer.size();
+    if (completeUpTo >= FlushBytes)
+        FlushLog();
+    else if (!flushTimer().isActive())
+        flushTimer().start();
 }
 
 void WriteLog(qint16 kind, const QString& text) {
@@ -112,13 +94,6 @@ void WriteLog(qint16 kind, const QString& text) {
         return;
     const QByteArray bytes = text.toLatin1();
     WriteLog(kind, QLatin1String(bytes.constData(), bytes.size()));
-}
-
-void EndLogRow() {
-    if (!file || openRowFields == 0)
-        return;
-    buffer += "\r\n";
-    LineEnded();
 }
 
 bool OpenLogWriter(const QString& path, QString* reason) {
@@ -149,7 +124,6 @@ void CloseLogWriter() {
     }
     buffer.clear();
     completeUpTo = 0;
-    openRowFields = 0;
 }
 
 } // namespace Global

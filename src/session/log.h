@@ -18,8 +18,7 @@ namespace Global {
 // The kinds of log record, by their numbers.
 enum LogKind : qint16 {
     LogLine = 0,   // the text as one whole line; blanks become commas in a CSV log
-    LogField = 1,  // the trimmed text and a comma, no line end (a CSV row goes on); a
-                   // row holding 17 fields is ended first (see EndLogRow)
+    LogField = 1,  // the trimmed text and a comma, no line end (a CSV row goes on)
     LogRowEnd = 2, // the text as it is and CR LF (ends the current line)
 };
 
@@ -27,10 +26,6 @@ enum LogKind : qint16 {
 // that is none of the above. Characters are written as bytes (Latin-1).
 void WriteLog(qint16 kind, QLatin1String text);
 void WriteLog(qint16 kind, const QString& text);
-// Ends a row of fields that no line end has ended (its channel 15 line was
-// lost): CR LF after its last comma, so its last field is empty. A frame
-// starts its row so, and a field never makes a row's 19th.
-void EndLogRow();
 
 // Creates or truncates the file and makes it the log (an open log is closed
 // first, with what it buffered). False, with the reason, when it cannot be
