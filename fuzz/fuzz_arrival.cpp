@@ -5,12 +5,12 @@
 // lines and the dropped tail make up the arrival; the console holds the echo
 // rule applied line by line and its box shows exactly those lines; the error
 // viewer holds every error line; the log's rows end where a channel 15 line
-// or a whole logged line ends them, hold every field they were given, and a
-// row never takes more than 18 fields; the bar graph shows the last frame
-// number.
+// or a whole logged line ends them and hold every field they were given; the
+// bar graph shows the last frame number.
 
 #include "bargraph/bar.h"
 #include "check.h"
+#include "config/qelconfig.h"
 #include "console/commands.h"
 #include "console/errorwin.h"
 #include "console/linebox.h"
@@ -20,21 +20,29 @@
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
 #include "session/effects.h"
+#include "session/log.h"
 #include "session/mainform.h"
 #include "session/send.h"
 #include "session/state.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace {
 
 ScriptedPrompt* scripted = nullptr;
 QString logPath;
+QString unitNames[Global::UnitTableSize];
+qint16 unitCount = 0;
 const QString CrLf = QStringLiteral("\r\n");
 
 // T0 to T2 of a line split at single blanks, empty where the line has none.
@@ -58,29 +66,16 @@ bool IsChannel(QLatin1String t0, int* n) {
 }
 
 // Commas each row of the log must hold: a field adds one and its own; a
-// whole line its own and one per blank; the last row is the open one. A
-// frame starts a row, and a row of 17 fields ends before it takes another:
-// no row holds more than 18.
+// whole line its own and one per blank; the last row is the open one. A row
+// runs on wherever its fields come from, until a channel 15 line or a whole
+// line ends it.
 struct LogRows {
     QList<qsizetype> commas{0};
-    int fields = 0;
-    void frame(QLatin1String number) {
-        if (fields > 0)
-            end(QLatin1String(), false);
-        field(QLatin1String()); // the time
-        field(number);
-    }
-    void field(QLatin1String text) {
-        if (fields == 17)
-            end(QLatin1String(), false);
-        commas.last() += 1 + text.count(QLatin1Char(','));
-        ++fields;
-    }
+    void field(QLatin1String text) { commas.last() += 1 + text.count(QLatin1Char(',')); }
     void end(QLatin1String text, bool blanksBecomeCommas) {
         commas.last() +=
             text.count(QLatin1Char(',')) + (blanksBecomeCommas ? text.count(QLatin1Char(' ')) : 0);
         commas.append(0);
-        fields = 0;
     }
 };
 
@@ -99,30 +94,45 @@ void CheckConsoleBox(Commands& console, const QString& expected) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QTemporaryDir dir;
+    // The log is created and read back for every input: in memory where
+    // the system offers it, not on a disk that writes it out.
+    const QString shm = QStringLiteral("/dev/shm");
+    static QTemporaryDir dir((QFileInfo(shm).isWritable() ? shm : QDir::tempPath()) +
+                             QStringLiteral("/fuzz_arrival-XXXXXX"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     new QApplication(*argc, *argv);
     auto prompt = std::make_unique<ScriptedPrompt>();
     scripted = prompt.get();
     installPrompt(std::move(prompt));
-    logPath = dir.filePath(QStringLiteral("fuzz.csv"));
     Registry::get<MDIMain>().show();
     Registry::get<Bar>().showForm();
     Registry::get<Commands>().showForm();
     Registry::get<Error>().showForm();
-    Global::PauseScale = 0.0001; // the save-and-reboot sequence in a few milliseconds
+    logPath = dir.filePath(QStringLiteral("fuzz.csv"));
+    scripted->fileAnswers.enqueue(logPath);
+    Global::OpenLogFile();
+    Global::PauseScale = 0; // the save-and-reboot sequence without waiting
+    Global::InitUnitNames();
+    std::copy(std::begin(Global::UnitNames), std::end(Global::UnitNames), unitNames);
+    unitCount = Global::UnitCount;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Global::Reset();
-    Global::InitUnitNames();
+    // The unit names as the program starts; the configuration dialog's list
+    // was filled with them at the start, and a line only moves its selection.
+    std::copy(std::begin(unitNames), std::end(unitNames), Global::UnitNames);
+    Global::UnitCount = unitCount;
+    Registry::get<QelConfig>().lstUnitScan->setCurrentIndex(-1);
     Global::UpdateBarFormat();
     Global::LogScanData = Global::LogListData = Global::LogErrors = Global::LogStatusData = true;
     scripted->shown.clear();
-    scripted->fileAnswers.enqueue(logPath);
-    Global::OpenLogFile();
-    Check(Global::LogFileOpen && Global::LogIsCsv, "log opens");
+    // The log afresh, as Open Log File left it at the start (its menus and
+    // panel stay so, and are not redrawn for every input).
+    Check(Global::OpenLogWriter(logPath, nullptr), "log opens");
+    Global::LogFileName = logPath;
+    Global::LogFileOpen = Global::LogIsCsv = true;
 
     Commands& console = Registry::get<Commands>();
     Error& errors = Registry::get<Error>();
@@ -168,7 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else {
             consoleText = ConsoleEchoText(std::move(consoleText), line);
             if (t0.compare(QLatin1String("FRAME"), Qt::CaseInsensitive) == 0) {
-                rows.frame(head.t[2]);
+                rows.field(QLatin1String()); // the time
+                rows.field(head.t[2]);
                 lastFrame = head.t[2];
                 framed = true;
             } else if (IsChannel(t0, &n)) {
@@ -196,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")) == lastFrame,
               "bar graph shows the last frame number");
 
-    Global::CloseLogFile();
+    Global::CloseLogWriter();
     QFile file(logPath);
     Check(file.open(QIODevice::ReadOnly), "log readable");
     const QByteArray log = file.readAll();
