@@ -45,34 +45,18 @@ QString unitNames[Global::UnitTableSize];
 qint16 unitCount = 0;
 const QString CrLf = QStringLiteral("\r\n");
 
-// T0 to T2 of a line split at single blanks, empty where the line has none.
-struct Head {
-    QLatin1String t[3];
-    explicit Head(QLatin1String line) {
-        for (QLatin1String& token : t) {
-            const qsizetype blank = line.indexOf(QLatin1Char(' '));
-            token = blank < 0 ? line : line.left(blank);
-            if (blank < 0)
-                break;
-            line = line.mid(blank + 1);
-        }
-    }
-};
-
-bool IsChannel(QLatin1String t0, int* n) {
+bool IsChannel(const QString& t0, int* n) {
     bool ok = false;
-    *n = QString(t0).toInt(&ok);
+    *n = t0.toInt(&ok);
     return ok && *n >= 0 && *n <= 15 && QString::number(*n) == t0;
 }
 
 // Commas each row of the log must hold: a field adds one and its own; a
-// whole line its own and one per blank; the last row is the open one. A row
-// runs on wherever its fields come from, until a channel 15 line or a whole
-// line ends it.
+// whole line its own and one per blank; the last row is the open one.
 struct LogRows {
     QList<qsizetype> commas{0};
-    void field(QLatin1String text) { commas.last() += 1 + text.count(QLatin1Char(',')); }
-    void end(QLatin1String text, bool blanksBecomeCommas) {
+    void field(const QString& text) { commas.last() += 1 + text.count(QLatin1Char(',')); }
+    void end(const QString& text, bool blanksBecomeCommas) {
         commas.last() +=
             text.count(QLatin1Char(',')) + (blanksBecomeCommas ? text.count(QLatin1Char(' ')) : 0);
         commas.append(0);
@@ -94,10 +78,10 @@ void CheckConsoleBox(Commands& console, const QString& expected) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The log is created and read back for every input: in memory where
-    // the system offers it, not on a disk that writes it out.
-    const QString shm = QStringLiteral("/dev/shm");
-    static QTemporaryDir dir((QFileInfo(shm).isWritable() ? shm : QDir::tempPath()) +
+    // In memory where there is /dev/shm: the log is written for every input.
+    static QTemporaryDir dir((QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                  ? QStringLiteral("/dev/shm")
+                                  : QDir::tempPath()) +
                              QStringLiteral("/fuzz_arrival-XXXXXX"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     new QApplication(*argc, *argv);
@@ -162,14 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(!arrival.sliced(at).contains("\r\n"), "only the text after the last CR LF is dropped");
 
-    QString errorText;
-    QLatin1String lastFrame;
+    QString errorText, lastFrame;
     bool framed = false;
     LogRows rows;
     for (const QByteArrayView bytes : lines) {
-        const QLatin1String line(bytes.data(), bytes.size());
-        const Head head(line);
-        const QLatin1String t0 = head.t[0];
+        const QString line = QString::fromLatin1(bytes.data(), bytes.size());
+        const QStringList t = line.split(QLatin1Char(' '));
+        const QString& t0 = t[0];
         int n = 0;
         if (line.isEmpty() || (Global::ModuleModel && t0.startsWith(QLatin1String("Module")))) {
         } else if (Global::ModuleModel ? t0.startsWith(QLatin1String("Status->"))
@@ -177,25 +160,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             rows.end(line, true);
         } else {
             consoleText = ConsoleEchoText(std::move(consoleText), line);
-            if (t0.compare(QLatin1String("FRAME"), Qt::CaseInsensitive) == 0) {
-                rows.field(QLatin1String()); // the time
-                rows.field(head.t[2]);
-                lastFrame = head.t[2];
+            if (t0.toUpper() == QLatin1String("FRAME")) {
+                rows.field(QString()); // the time
+                rows.field(lastFrame = t.value(2));
                 framed = true;
             } else if (IsChannel(t0, &n)) {
                 if (n < 15)
-                    rows.field(head.t[1]);
+                    rows.field(t.value(1));
                 else
-                    rows.end(head.t[1], false);
+                    rows.end(t.value(1), false);
             } else if (t0 == QLatin1String("SET") || t0 == QLatin1String("ERROR:")) {
                 rows.end(line, true);
-                if (t0 == QLatin1String("ERROR:")) {
-                    errorText += line;
-                    errorText += CrLf;
-                }
+                if (t0 == QLatin1String("ERROR:"))
+                    errorText += line + CrLf;
             }
         }
-        Global::HandleQelLine(line);
+        Global::HandleQelLine(QLatin1String(bytes.data(), bytes.size()));
     }
     Check(console.ResultText() == consoleText, "console follows the echo rule");
     if ((mode & 3) == 0) {
@@ -210,15 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Global::CloseLogWriter();
     QFile file(logPath);
     Check(file.open(QIODevice::ReadOnly), "log readable");
-    const QByteArray log = file.readAll();
-    qsizetype row = 0;
-    for (qsizetype from = 0, end = 0; end >= 0; from = end + 2, ++row) {
-        end = log.indexOf("\r\n", from);
-        const QByteArrayView text =
-            QByteArrayView(log).sliced(from, (end < 0 ? log.size() : end) - from);
-        Check(row < rows.commas.size() && text.count(',') == rows.commas[row],
-              "every field in its row");
-    }
-    Check(row == rows.commas.size(), "one log row per row end");
+    const QStringList logRows = QString::fromLatin1(file.readAll()).split(CrLf);
+    Check(logRows.size() == rows.commas.size(), "one log row per row end");
+    for (int i = 0; i < logRows.size(); ++i)
+        Check(logRows[i].count(QLatin1Char(',')) == rows.commas[i], "every field in its row");
     return 0;
 }
