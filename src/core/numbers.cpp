@@ -224,10 +224,16 @@ QLatin1String TrimBlanks(QLatin1String text) {
 }
 
 QStringList SplitTokens(const QString& line) {
-    QStringList tokens = line.split(QLatin1Char(' '));
-    if (tokens.size() > TokenCount)
-        tokens.erase(tokens.begin() + TokenCount, tokens.end());
-    while (tokens.size() < TokenCount)
-        tokens.append(QString());
+    // Only the pieces kept are made, however many blanks the line holds.
+    QStringList tokens;
+    tokens.reserve(TokenCount);
+    for (qsizetype from = 0; tokens.size() < TokenCount;) {
+        const qsizetype blank = line.indexOf(QLatin1Char(' '), from);
+        tokens.append(line.mid(from, (blank < 0 ? line.size() : blank) - from));
+        if (blank < 0)
+            break;
+        from = blank + 1;
+    }
+    tokens.resize(TokenCount);
     return tokens;
 }

@@ -12,5 +12,7 @@ inline QString ConsoleEchoText(QString text, const QString& line) {
         const int end = text.indexOf(QStringLiteral("\r\n"));
         text.remove(0, end >= 0 ? end + 2 : 1);
     }
-    return text + line + QStringLiteral("\r\n");
+    text += line;
+    text += QLatin1String("\r\n");
+    return text;
 }
