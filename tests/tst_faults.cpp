@@ -27,23 +27,10 @@ QString FrameRow(int frame, const QString& value) {
     return fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
-QString LogText(const QString& path) {
-    Global::FlushLog();
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
-}
-
 } // namespace
 
 class TestFaults : public ProgramTest {
     Q_OBJECT
-    QString openCsvLog() {
-        Global::LogScanData = true;
-        const QString path = fx->dir() + QStringLiteral("/scan.csv");
-        fx->prompt->fileAnswers.enqueue(path);
-        Global::OpenLogFile();
-        return path;
-    }
 
     bool listsDone() {
         return Global::ConnectState != 1 && !Registry::get<Main>().tmrResponse->isActive() &&
@@ -55,6 +42,7 @@ private slots:
     void init() {
         ProgramTest::init();
         Global::PauseScale = 0.01;
+        Global::LogScanData = true;
         Registry::get<Main>().tmrResponse->setInterval(1000);
         Registry::get<Bar>().showForm();
     }
@@ -107,13 +95,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(listsDone(), 15000);
         QFETCH(int, rows);
         if (rows >= 0) {
-            const QString log = openCsvLog();
+            const QString log = fx->openLog(QStringLiteral("scan.csv"));
             Registry::get<MDIMain>().mnuStartScan->trigger();
             QTRY_COMPARE(Global::ConnectState, qint16(0));
             // Each row holds a frame as the simulator, a second reading of the
             // protocol, sent it: the number, then the sixteen pressures.
             QStringList sent, logged;
-            for (const QString& line : LogText(options.recordOutputFile).split("\r\n")) {
+            for (const QString& line :
+                 QString(FileContents(options.recordOutputFile)).split("\r\n")) {
                 const QStringList t = line.split(QLatin1Char(' '));
                 if (t[0] == QLatin1String("FRAME"))
                     sent << t.value(2);
@@ -121,7 +110,7 @@ private slots:
                          t[0] == QString::number(sent.last().count(QLatin1Char(','))))
                     sent.last() += QLatin1Char(',') + t[1];
             }
-            for (const QString& row : LogText(log).split("\r\n", Qt::SkipEmptyParts))
+            for (const QString& row : QString(FileContents(log)).split("\r\n", Qt::SkipEmptyParts))
                 logged << row.section(QLatin1Char(','), 1);
             QCOMPARE(logged.size(), rows);
             QCOMPARE(logged, sent);
@@ -155,7 +144,7 @@ private slots:
         unit.answerStandardLists();
         QVERIFY(ConnectToUnit(unit));
         QTRY_VERIFY(listsDone());
-        const QString log = openCsvLog();
+        const QString log = fx->openLog(QStringLiteral("scan.csv"));
         QByteArray bytes;
         QString rows;
         for (int f = 0; f < 3; ++f) {
@@ -174,18 +163,18 @@ private slots:
         Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
         QFETCH(QStringList, messages);
         QCOMPARE(fx->prompt->messages(), messages);
-        QCOMPARE(LogText(log), rows);
+        QCOMPARE(QString(FileContents(log)), rows);
         Global::CloseLogFile(); // the unfinished row is kept as far as it went
         if (extraLines)
             rows += FrameRow(3, QStringLiteral("9")).section(QLatin1Char(','), 0, extraLines) + ',';
-        QCOMPARE(LogText(log), rows);
+        QCOMPARE(QString(FileContents(log)), rows);
     }
     void frameCutAtAnyOffsetSpoilsNothingAfterIt() {
         FakeUnit unit;
         unit.answerStandardLists();
         QVERIFY(ConnectToUnit(unit));
         QTRY_VERIFY(listsDone());
-        const QString log = openCsvLog();
+        const QString log = fx->openLog(QStringLiteral("scan.csv"));
         const QByteArray cut = FrameBytes(7, QStringLiteral("2"));
         for (int at = 1; at < cut.size(); ++at) {
             const QString value = QStringLiteral("%1.25").arg(at);
@@ -195,7 +184,7 @@ private slots:
             unit.sendRaw(cut.mid(at) + FrameBytes(at + 10, value));
             // The next frame's values all arrive and end a row; so does its header,
             // unless the cut fell between the last CR and LF: the LF then begins it.
-            QVERIFY2(QTest::qWaitFor([&] { return LogText(log).endsWith(next); }),
+            QVERIFY2(QTest::qWaitFor([&] { return QString(FileContents(log)).endsWith(next); }),
                      qPrintable(QString::number(at)));
             QCOMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
                      QString::number(at == cut.size() - 1 ? 7 : at + 10));
@@ -302,7 +291,7 @@ private slots:
         fx->prompt->fileAnswers.enqueue(good);
         Global::OpenLogFile(); // the program goes on: the next log works
         Global::HandleQelLine(QStringLiteral("ERROR: 4 BAD"));
-        QCOMPARE(LogText(good), QStringLiteral("ERROR: 4 BAD\r\n"));
+        QCOMPARE(QString(FileContents(good)), QStringLiteral("ERROR: 4 BAD\r\n"));
     }
 };
 

@@ -37,34 +37,18 @@ private slots:
         ProgramTest::cleanup();
     }
 
-    void sessionStartSendsFormatCommandsAndFirstListThenPolls() {
-        FakeUnit unit;
-        QVERIFY(ConnectToUnit(unit));
-        QVERIFY(unit.waitForReceived("List I\r"));
-        QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
-        QCOMPARE(Window().Command1->text(), QStringLiteral("Disconnect"));
-        QVERIFY(!Window().lstIpHistory->isEnabled());
-        QCOMPARE(PanelText(2), QStringLiteral("Getting Status"));
-        QCOMPARE(Listed(), QStringList{unit.address()});
-        // The first poll is one interval (2 s by default) after the start.
-        QTimer* poll = Window().tmrStatus;
-        QVERIFY(poll->isActive() && poll->interval() == 2000);
-        poll->setInterval(50);
-        QVERIFY(unit.waitForReceived("STATUS\r"));
-        QVERIFY(unit.received().startsWith("SET BIN 0\rSET FORMAT 0\rList I\rSTATUS\r"));
-    }
-
-    void pollSettingsDecideTheStatusTimer_data() {
+    void sessionStartSendsFormatCommandsAndFirstListThenPolls_data() {
         QTest::addColumn<bool>("always");
         QTest::addColumn<QString>("interval");
         QTest::addColumn<int>("activeInterval"); // 0: timer not running
         QTest::addColumn<QString>("panel2");
+        QTest::newRow("default: every 2 s") << true << "2" << 2000 << "Getting Status";
         QTest::newRow("every 5 s") << true << "5" << 5000 << "Getting Status";
         QTest::newRow("interval 0 never polls") << true << "0" << 0 << "Getting Status";
         QTest::newRow("no number never polls") << true << "" << 0 << "Getting Status";
         QTest::newRow("polling off") << false << "2" << 0 << "Status Off";
     }
-    void pollSettingsDecideTheStatusTimer() {
+    void sessionStartSendsFormatCommandsAndFirstListThenPolls() {
         QFETCH(bool, always);
         QFETCH(QString, interval);
         QFETCH(int, activeInterval);
@@ -73,9 +57,19 @@ private slots:
         Global::StatusPollInterval = interval;
         FakeUnit unit;
         QVERIFY(ConnectToUnit(unit));
+        QVERIFY(unit.waitForReceived("List I\r"));
+        QCOMPARE(unit.received(), QByteArray("SET BIN 0\rSET FORMAT 0\rList I\r"));
+        QCOMPARE(Window().Command1->text() + ' ' + PanelText(2), "Disconnect " + panel2);
+        QVERIFY(!Window().lstIpHistory->isEnabled());
+        QCOMPARE(Listed(), QStringList{unit.address()});
+        // The first poll is one interval after the start.
         QTimer* poll = Window().tmrStatus;
         QCOMPARE(poll->isActive() ? poll->interval() : 0, activeInterval);
-        QCOMPARE(PanelText(2), panel2);
+        if (!activeInterval)
+            return;
+        poll->setInterval(50);
+        QVERIFY(unit.waitForReceived("STATUS\r"));
+        QVERIFY(unit.received().startsWith("SET BIN 0\rSET FORMAT 0\rList I\rSTATUS\r"));
     }
 
     void eachListRequestWaitsForTheLastLineOfThePreviousReply() {
@@ -203,6 +197,15 @@ private slots:
         Global::AddIpToHistory(QStringLiteral("QEL-NEW"));
         QCOMPARE(Listed().size(), 10);
         QCOMPARE(Listed().mid(0, 2), QStringList({"QEL-NEW", "qel-new"}));
+        // An entry picked with the arrow keys fills the address box; refilling
+        // the list picks none.
+        Window().lstIpHistory->setFocus();
+        QTest::keyClick(Window().lstIpHistory, Qt::Key_Down);
+        QTest::keyClick(Window().lstIpHistory, Qt::Key_Down);
+        QCOMPARE(Window().txtIpAdd->text(), QStringLiteral("qel-new"));
+        Window().txtIpAdd->setText(QStringLiteral("typed"));
+        Window().FillHistoryList();
+        QCOMPARE(Window().txtIpAdd->text(), QStringLiteral("typed"));
     }
 
     void historyFileIsReadAtStartAndWrittenBackExactly() {

@@ -63,7 +63,7 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QStringList>("commands"); // the last one's answer is looked at
         QTest::addColumn<QString>("filter");       // only lines matching it, "" all
-        QTest::addColumn<QString>("answer");       // "~regex" for a pattern, "#n" a count
+        QTest::addColumn<QString>("answer");       // "#n" for a count
         const char* rows[][4] = {
             {"", "FROB", "", "ERROR: UNKNOWN COMMAND FROB"},
             {"", "SCAN\nSTOP", "", "ERROR: UNKNOWN COMMAND SCAN?STOP"}, // only CR ends one
@@ -78,14 +78,11 @@ private slots:
             {"", "SET UNITSCAN kpa|List S", "UNIT", "SET UNITSCAN KPA|SET CVTUNIT 6.89476"},
             {"", "SET UNITSCAN USER|SET CVTUNIT 2.5|List S", "UNIT",
              "SET UNITSCAN USER|SET CVTUNIT 2.5"},
-            {"", "SET UNITSCAN USER|SET CVTUNIT 2.5|SET UNITSCAN MBAR|List S", "UNIT",
-             "SET UNITSCAN MBAR|SET CVTUNIT 68.9476"},
             // The error list: listing does not empty it, CLEAR does.
             {"", "BAD1|SET EU 2|ERROR", "",
              "ERROR: UNKNOWN COMMAND BAD1|ERROR: BAD VALUE 2 FOR EU"},
             {"", "BAD1|CLEAR|ERROR", "", ""},
             // Point lists, delete and fill.
-            {"", "List M 10 20 3", "", "~INSERT 10 3 .*\\|INSERT 20 3 .*\\|READY\\|READY\\|READY"},
             {"", "LIST M 0 69", "", "#243"}, // every channel's masters
             {"", "DELETE 0 69 3", "", "DELETED 70 POINTS|READY|READY"},
             // FILL completes every channel: 68 points in 3, 55 in each other one.
@@ -97,7 +94,6 @@ private slots:
             // Module-style units keep points 0 to 59.
             {"QM1600", "LIST M 0 69 0", "",
              "ERROR: LIST M POINTS MUST BE 0 TO 59, FIRST NOT AFTER LAST"},
-            {"QM1600", "DELETE 0 59 0", "", "DELETED 60 POINTS|READY|READY"},
             {"QM1600", "INSERT 59 0 1 2 3", "", ""}};
         for (const auto& [model, commands, filter, answer] : rows)
             QTest::addRow("%s %s", model, commands)
@@ -122,10 +118,6 @@ private slots:
         const QStringList lines = b.client.exchange(last).filter(QRegularExpression(filter));
         if (answer.startsWith('#'))
             QCOMPARE(lines.size(), answer.mid(1).toInt());
-        else if (answer.startsWith('~'))
-            QVERIFY2(
-                QRegularExpression('^' + answer.mid(1) + '$').match(lines.join('|')).hasMatch(),
-                qPrintable(lines.join('|')));
         else
             QCOMPARE(lines.join('|'), answer);
     }
