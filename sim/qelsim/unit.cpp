@@ -220,7 +220,7 @@ void Unit::set(Outcome& out, const QStringList& words) {
         return;
     }
     if (isReadOnly(name)) {
-        fail(out, name + QStringLiteral(" IS READ-ONLY"));
+        fail(out, echoable(name) + QStringLiteral(" IS READ-ONLY")); // as the client spelt it
         return;
     }
     const QString error = state_.set(name, words.mid(1));
