@@ -72,7 +72,7 @@ private slots:
     }
     void cancelOrClosingStopsTheUploadAndOneRunsAtATime() {
         QVERIFY(ConnectAndSettle(*unit));
-        Upload* window = upload("A\nB\n", "100");
+        Upload* window = upload("A\nB\n", "1500");
         QVERIFY(window && unit->waitForReceived("A\r"));
         window->cmdCancel->click();
         QCOMPARE(window->labUploadFileName->text(), QString("Upload canceled"));
@@ -83,7 +83,7 @@ private slots:
         QTest::qWait(250);
         window->close();
         QVERIFY(Registry::get<Main>().Command1->isEnabled());
-        window = upload("Y\nZ\n", "100");
+        window = upload("Y\nZ\n", "1500");
         QVERIFY(window && unit->waitForReceived("Y\r"));
         window->close(); // by its frame, during the upload
         window = upload("Q\n", "100");
