@@ -95,8 +95,11 @@ QString hostValue(const QStringList& words, QString* error) {
     }
     const QString address = words[0];
     QHostAddress parsed;
+    // A dotted address as the unit lists it again, and nothing else: the
+    // parser also takes short forms ("10.1") and stops at a NUL.
     if (address != QLatin1String("0") &&
-        (!parsed.setAddress(address) || parsed.protocol() != QAbstractSocket::IPv4Protocol)) {
+        (!parsed.setAddress(address) || parsed.protocol() != QAbstractSocket::IPv4Protocol ||
+         parsed.toString() != address)) {
         *error = QStringLiteral("BAD HOST ADDRESS");
         return {};
     }
