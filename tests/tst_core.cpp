@@ -62,10 +62,10 @@ QString Apply(const QString& rule, const QString& in) {
     if (rule == QLatin1String("averages"))
         return number(Global::AveragesForRate(args[0].toFloat(), args[1].toFloat()));
     QStringList t;
+    const QByteArray bytes = in.toLatin1();
     if (rule == QLatin1String("tokens")) {
-        t = SplitTokens(in);
+        t = SplitTokens(QLatin1String(bytes));
     } else {
-        const QByteArray bytes = in.toLatin1();
         for (const QByteArrayView line : Main::ArrivalLines(bytes))
             t << QString::fromLatin1(line.data(), line.size());
     }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -223,17 +224,29 @@ QLatin1String TrimBlanks(QLatin1String text) {
     return text.mid(first, last - first);
 }
 
-QStringList SplitTokens(const QString& line) {
-    // Only the pieces kept are made, however many blanks the line holds.
-    QStringList tokens;
-    tokens.reserve(TokenCount);
-    for (qsizetype from = 0; tokens.size() < TokenCount;) {
-        const qsizetype blank = line.indexOf(QLatin1Char(' '), from);
-        tokens.append(line.mid(from, (blank < 0 ? line.size() : blank) - from));
-        if (blank < 0)
-            break;
+int SplitAtBlanks(QLatin1String line, QLatin1String* tokens, int count) {
+    const char* from = line.data();
+    const char* const end = from + line.size();
+    for (int i = 0; i < count; ++i) {
+        const auto* blank =
+            from == end ? nullptr
+                        : static_cast<const char*>(std::memchr(from, ' ', size_t(end - from)));
+        tokens[i] = QLatin1String(from, (blank ? blank : end) - from);
+        if (!blank)
+            return i + 1;
         from = blank + 1;
     }
+    return count;
+}
+
+QStringList SplitTokens(QLatin1String line) {
+    // Only the pieces kept are made, however many blanks the line holds.
+    QLatin1String pieces[TokenCount];
+    const int supplied = SplitAtBlanks(line, pieces, TokenCount);
+    QStringList tokens;
+    tokens.reserve(TokenCount);
+    for (int i = 0; i < supplied; ++i)
+        tokens.append(QString(pieces[i]));
     tokens.resize(TokenCount);
     return tokens;
 }

@@ -64,8 +64,12 @@ bool FormatFixedInto(double value, int decimals, FixedDigits& out);
 QString TrimBlanks(const QString& text);
 QLatin1String TrimBlanks(QLatin1String text);
 
-// Splits a reply line at every single blank into exactly TokenCount tokens:
-// two blanks in a row give an empty token between them, a leading blank an
-// empty first token, tokens the line does not supply are empty. Pieces
-// beyond the table (more than 101) are dropped.
-QStringList SplitTokens(const QString& line);
+// Splits a reply line at every single blank: two blanks in a row give an
+// empty token between them, a leading blank an empty first token. The first
+// `count` pieces go to `tokens` as views of the line, the rest are dropped;
+// returns how many the line supplied.
+int SplitAtBlanks(QLatin1String line, QLatin1String* tokens, int count);
+
+// The same split into exactly TokenCount tokens; tokens the line does not
+// supply are empty.
+QStringList SplitTokens(QLatin1String line);

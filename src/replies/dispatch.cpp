@@ -17,8 +17,6 @@
 #include "session/log.h"
 #include "session/state.h"
 
-#include <cstring>
-
 namespace {
 
 const QString StatusPrefix = QStringLiteral("Qel Status: ");
@@ -35,16 +33,7 @@ struct HeadTokens {
 
 HeadTokens SplitHead(QLatin1String line) {
     HeadTokens head;
-    const char* from = line.data();
-    const char* const end = from + line.size();
-    for (QLatin1String& token : head.t) {
-        const auto* blank = static_cast<const char*>(std::memchr(from, ' ', size_t(end - from)));
-        const char* const stop = blank ? blank : end;
-        token = QLatin1String(from, stop - from);
-        if (!blank)
-            break;
-        from = blank + 1;
-    }
+    SplitAtBlanks(line, head.t, 3);
     return head;
 }
 
@@ -145,7 +134,7 @@ void HandleQelLine(QLatin1String line) {
     if (t0 == QLatin1String("SET")) {
         if (LogListData)
             WriteLog(LogLine, line);
-        const QStringList tokens = SplitTokens(QString(line));
+        const QStringList tokens = SplitTokens(line);
         const QString& name = tokens.at(1);
         if (name == QLatin1String("MODEL"))
             HandleModelLine(tokens);
