@@ -37,6 +37,11 @@ bool Link::isOpen() const {
     return socket_->state() == QAbstractSocket::ConnectedState;
 }
 
+void Link::readWaiting() {
+    if (socket_->state() == QAbstractSocket::ConnectedState)
+        socket_->waitForReadyRead(0);
+}
+
 QString Link::localAddress() const {
     const QHostAddress address = socket_->localAddress();
     bool isV4 = false;

@@ -33,6 +33,9 @@ public:
     qint64 pendingBytes() const;
 
     bool isOpen() const;
+    // Takes the commands that have already reached this computer but not yet
+    // been read, so that none is lost when the link is replaced.
+    void readWaiting();
     QString localAddress() const;
     QString peer() const { return peer_; }
 

@@ -76,6 +76,11 @@ void Simulator::onNewConnection() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         const QString peer =
             QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
+        // The old client's last commands came before this connection (a
+        // program that hands the unit over sends them, hangs up and then the
+        // next one connects): carry them out first, in the order sent.
+        if (link_)
+            link_->readWaiting();
         if (options_.refuseNext > 0 || rebooting_) {
             if (!rebooting_)
                 --options_.refuseNext;

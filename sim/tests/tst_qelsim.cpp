@@ -168,6 +168,19 @@ private slots:
         QVERIFY(FramesIn(queued.client.exchange(QStringLiteral("STATUS"))).whole(0, 4));
     }
 
+    // A client that sends its last command and hangs up just before another
+    // connects: the command is carried out before the new client is served.
+    void lastCommandOfAReplacedClientIsCarriedOut() {
+        SimBench b;
+        QVERIFY(b.started);
+        b.client.command(QStringLiteral("SET HOST 10.0.0.9 7000 U"));
+        b.client.socket.disconnectFromHost();
+        SimClient next;
+        QVERIFY(next.connectTo(b.sim.port()));
+        QCOMPARE(next.ask("LIST I", "SET HOST").filter("SET HOST"),
+                 QStringList{"SET HOST 10.0.0.9 7000 U"});
+    }
+
     void saveKeepsSettingsAcrossARebootAndUnsavedOnesAreLost() {
         SimOptions options = LocalOptions();
         options.rebootMs = 300;
