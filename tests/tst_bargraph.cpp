@@ -1,7 +1,10 @@
 // The bar graph window as the operator sees it: range labels, units, legend,
 // value labels, tags, bars and the layout after a resize.
 
+#include "bargraph/glyphtext.h"
 #include "program.h"
+
+#include <QPainter>
 
 namespace {
 
@@ -265,6 +268,48 @@ private slots:
                 .convertToFormat(QImage::Format_RGB32);
         };
         QTRY_COMPARE(shown(), bar.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // Values and frame numbers are drawn from looked-up glyphs; pixel for
+    // pixel as the text layout draws them, in every font the rule picks.
+    void shortTextsDrawnFromGlyphsAsTheLayoutDrawsThem_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<bool>("fromGlyphs");
+        const QString kinds[] = {"-12.3456", "1.2346E+05", "100.0000", "7", "-103,42", "1e-7"};
+        const int alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
+        for (const QString& text : kinds)
+            for (const int a : alignments)
+                QTest::addRow("%s|%d", qPrintable(text), a) << text << a << true;
+        QTest::newRow("a word") << QStringLiteral("Frame 7") << int(Qt::AlignLeft) << false;
+        QTest::newRow("not ASCII") << QStringLiteral("12.5\u00b0C") << int(Qt::AlignLeft) << false;
+    }
+    void shortTextsDrawnFromGlyphsAsTheLayoutDrawsThem() {
+        QFETCH(QString, text);
+        QFETCH(int, alignment);
+        QFETCH(bool, fromGlyphs);
+        GlyphText glyphs;
+        const QRectF box(10.3, 4.6, 131.7, 30);
+        for (const QFont& font :
+             {QFont(Bar::RegularFontFamily(), 13), QFont(Bar::SmallFontFamily(), 6),
+              QFont(Bar::RegularFontFamily(), 8.25)}) {
+            QImage laidOut(160, 40, QImage::Format_RGB32), drawn(laidOut.size(), laidOut.format());
+            laidOut.fill(Qt::white);
+            drawn.fill(Qt::white);
+            QPainter layout(&laidOut), glyph(&drawn);
+            for (QPainter* p : {&layout, &glyph}) {
+                p->setFont(font);
+                p->setPen(Qt::darkRed);
+            }
+            layout.drawText(box, alignment | Qt::AlignTop | Qt::TextDontClip, text);
+            QCOMPARE(glyphs.draw(glyph, box, Qt::Alignment(alignment), text, font), fromGlyphs);
+            layout.end();
+            glyph.end();
+            if (fromGlyphs)
+                QVERIFY2(laidOut == drawn, qPrintable(font.toString()));
+            QCOMPARE(glyphs.width(text, font, &drawn),
+                     fromGlyphs ? QFontMetricsF(font, &drawn).horizontalAdvance(text) : -1.0);
+        }
     }
 };
 

@@ -584,10 +584,13 @@ void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) 
     const QRect bounds = pixelBounds(label.px);
     if (bounds.isEmpty() || !region.intersects(bounds))
         return;
-    p.setFont(fitFont(label));
+    const QFont& font = fitFont(label);
     p.setPen(label.color);
     // The text fits its room, so nothing of it is cut; the legend's room is
     // narrower than its box, and the text is drawn in the box's middle.
+    if (numbers_.draw(p, label.px, label.alignment, label.caption, font))
+        return;
+    p.setFont(font);
     p.drawText(label.px, int(label.alignment | Qt::AlignTop | Qt::TextDontClip), label.caption);
 }
 
@@ -604,10 +607,13 @@ const QFont& Bar::fitFont(const BarLabel& label) const {
     // measure it costs as much as drawing it. Most texts are far narrower
     // than their room: the sum of their characters' advances, with a tenth
     // to spare for kerning, settles that without a layout.
-    const QFontMetricsF metrics(label.font, this);
-    double advances = 0;
-    for (const QChar c : label.caption)
-        advances += metrics.horizontalAdvance(c);
+    double advances = numbers_.width(label.caption, label.font, this);
+    if (advances < 0) {
+        const QFontMetricsF metrics(label.font, this);
+        advances = 0;
+        for (const QChar c : label.caption)
+            advances += metrics.horizontalAdvance(c);
+    }
     if (advances <= 0.9 * room)
         return label.drawn;
     // The rule's own size where the text fits; else smaller until it does,

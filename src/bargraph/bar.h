@@ -14,6 +14,7 @@
 // refresh: frames that come faster than the screen refreshes are merged into
 // the next paint, which shows the controls as the last frame left them.
 
+#include "bargraph/glyphtext.h"
 #include "core/form.h"
 #include "session/state.h"
 
@@ -161,4 +162,5 @@ private:
     QTimer* refreshTimer_ = nullptr;    // paints completed frames at the next refresh
     QElapsedTimer lastPaint_;           // since the last paint
     QPixmap beneath_;                   // paintBeneath's picture of the whole window
+    mutable GlyphText numbers_;         // draws the values and the frame number
 };

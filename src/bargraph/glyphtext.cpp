@@ -1,0 +1,113 @@
+#include "bargraph/glyphtext.h"
+
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace {
+// The labels use two or three sizes at a time; a resize brings new ones.
+constexpr size_t KeptFaces = 6;
+
+// The characters of a number, below this code.
+constexpr int NumberChars = u'e' + 1;
+
+bool InNumber(char16_t c) {
+    return (c >= u'0' && c <= u'9') || c == u'.' || c == u',' || c == u'+' || c == u'-' ||
+           c == u'E' || c == u'e';
+}
+} // namespace
+
+struct GlyphText::Face {
+    Face(const QFont& requested, const QPaintDevice* device)
+        : font(requested), dpi(device ? device->logicalDpiY() : 0) {
+        // The painter resolves a font for its device; so must the lookup.
+        const QFont resolved = device ? QFont(requested, device) : requested;
+        raw = QRawFont::fromFont(resolved);
+        ascent = QFontMetricsF(resolved, device).ascent();
+    }
+    // Whether the character has a glyph of this face, looking it up once.
+    bool has(char16_t c) {
+        if (!InNumber(c))
+            return false;
+        if (state[c] == 0) {
+            const QChar ch(c);
+            quint32 glyph = 0;
+            int count = 1;
+            QPointF advance;
+            state[c] = -1;
+            if (raw.isValid() && raw.glyphIndexesForChars(&ch, 1, &glyph, &count) && count == 1 &&
+                glyph != 0 && raw.advancesForGlyphIndexes(&glyph, &advance, 1)) {
+                index[c] = glyph;
+                width[c] = advance.x();
+                state[c] = 1;
+            }
+        }
+        return state[c] > 0;
+    }
+
+    QFont font;
+    int dpi;
+    QRawFont raw;
+    qreal ascent = 0;
+    quint32 index[NumberChars] = {};
+    qreal width[NumberChars] = {};
+    qint8 state[NumberChars] = {}; // 0 not looked up yet, 1 has a glyph, -1 has none
+};
+
+GlyphText::GlyphText() = default;
+GlyphText::~GlyphText() = default;
+
+GlyphText::Face& GlyphText::face(const QFont& font, const QPaintDevice* device) {
+    const int dpi = device ? device->logicalDpiY() : 0;
+    for (auto it = faces_.begin(); it != faces_.end(); ++it)
+        if ((*it)->dpi == dpi && (*it)->font == font)
+            return **it;
+    if (faces_.size() >= KeptFaces)
+        faces_.erase(faces_.begin());
+    faces_.push_back(std::make_unique<Face>(font, device));
+    return *faces_.back();
+}
+
+bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, const QString& text,
+                     const QFont& font) {
+    const int length = int(text.size());
+    if (length == 0 || length > MaxLength ||
+        (alignment & Qt::AlignVertical_Mask & ~Qt::AlignTop) != 0)
+        return false;
+    Face& f = face(font, p.device());
+    quint32 glyphs[MaxLength];
+    QPointF positions[MaxLength];
+    qreal x = 0;
+    for (int i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        if (!f.has(c))
+            return false;
+        glyphs[i] = f.index[c];
+        positions[i] = QPointF(x, 0);
+        x += f.width[c];
+    }
+    qreal left = box.left();
+    if (alignment & Qt::AlignRight)
+        left = box.left() + (box.width() - x);
+    else if (alignment & Qt::AlignHCenter)
+        left = box.left() + (box.width() - x) / 2;
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setRawData(glyphs, positions, length);
+    p.drawGlyphRun(QPointF(left, box.top() + f.ascent), run);
+    return true;
+}
+
+qreal GlyphText::width(const QString& text, const QFont& font, const QPaintDevice* device) {
+    if (text.isEmpty() || text.size() > MaxLength)
+        return -1;
+    Face& f = face(font, device);
+    qreal x = 0;
+    for (const QChar c : text) {
+        if (!f.has(c.unicode()))
+            return -1;
+        x += f.width[c.unicode()];
+    }
+    return x;
+}
