@@ -32,11 +32,13 @@ public:
     // The shortest time between two updates of the box: quicker than the
     // eye for an answer that comes in a few pieces. Updates that keep
     // following one another for StreamAfter are a stream (scan data): it is
-    // shown every StreamInterval, a few times a second, which is as fast as
-    // anyone can read it and costs far less than an update per arrival. A
-    // pause of QuietGap ends the stream; the next line is shown at once.
+    // shown every StreamInterval, twice a second: scan lines scroll by far
+    // faster than anyone reads them, the box shows the stream is alive, and
+    // each update (lay out and paint the lines in view) costs about the same
+    // whatever number of lines it brings. A pause of QuietGap ends the
+    // stream; the next line is shown at once.
     static constexpr int UpdateInterval = 40;
-    static constexpr int StreamInterval = 250;
+    static constexpr int StreamInterval = 500;
     static constexpr int StreamAfter = 500;
     static constexpr int QuietGap = 2 * StreamInterval;
 
