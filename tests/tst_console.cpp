@@ -39,7 +39,6 @@ const QString TwoErrors =
 
 class TestConsole : public ProgramTest {
     Q_OBJECT
-    std::unique_ptr<FakeUnit> unit;
 
     Commands& console() { return Registry::get<Commands>(); }
     Error& viewer() { return Registry::get<Error>(); }
@@ -49,27 +48,15 @@ class TestConsole : public ProgramTest {
         QVERIFY(WaitForActivation(&console()));
         QVERIFY(!Registry::get<Main>().Command1->isEnabled());
     }
-    // Opens the viewer from the menu and waits for the unit's two errors.
-    void openViewer() {
-        Frame().mnuErrors->trigger();
-        QVERIFY(WaitForActivation(&viewer()));
-        QTRY_COMPARE(viewer().ErrorText(), TwoErrors);
-        QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
-    }
 
 private slots:
     void init() {
         ProgramTest::init();
-        unit = std::make_unique<FakeUnit>();
         unit->answer(QStringLiteral("ERROR"), TwoErrors.trimmed().split(QStringLiteral("\r\n")));
         QVERIFY(ConnectAndSettle(*unit));
     }
-    void cleanup() {
-        ProgramTest::cleanup();
-        unit.reset();
-    }
 
-    void enterSendsTheWholeBoxWithCrLfAndEmptiesIt() {
+    void enterSendsTheWholeBoxWithCrLfAndEachButtonItsCommand() {
         openConsole();
         QPlainTextEdit* box = console().txtCommand;
         QTest::keyClicks(box, QStringLiteral("LIST C"));
@@ -92,10 +79,7 @@ private slots:
         QCOMPARE(box->toPlainText(), QString());
         box->insertPlainText(QStringLiteral("  LIST O  "));
         QCOMPARE(SentSinceLastLook(*unit), QByteArray());
-    }
-
-    void buttonsSendTheirCommandsExactly() {
-        openConsole();
+        // The buttons send their commands exactly.
         Commands& c = console();
         for (bool module : {false, true}) {
             Global::ModuleModel = module; // at the moment of the click
@@ -115,8 +99,6 @@ private slots:
         QCOMPARE(SentSinceLastLook(*unit), QByteArray());
         c.cmdSave->click();
         QCOMPARE(SentSinceLastLook(*unit), QByteArray("SAVE\r"));
-        QCOMPARE(fx->prompt->shown[1].kind + ' ' + fx->prompt->shown[1].text,
-                 "yesno Warning this will make all changes permanant. Do you want to continue?");
         c.cmdListMP->click();
         c.cmdListAselect->click();
         QVERIFY(Registry::isShown<MasterList>() && Registry::isShown<AllList>());
@@ -174,8 +156,11 @@ private slots:
         QVERIFY(caret.bottom() <= c.txtResult->viewport()->height());
     }
 
-    void errorViewerAppendsTheUnitsErrorsOnEachActivation() {
-        openViewer();
+    void errorViewerAppendsTheUnitsErrorsOnEachActivationUntilCleared() {
+        Frame().mnuErrors->trigger();
+        QVERIFY(WaitForActivation(&viewer()));
+        QTRY_COMPARE(viewer().ErrorText(), TwoErrors);
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("ERROR\r"));
         QCOMPARE(viewer().windowTitle(), QStringLiteral("Qel Errors"));
         QTRY_COMPARE(viewer().txtError->toPlainText(), Shown(TwoErrors));
         QCOMPARE(viewer().txtError->textCursor().position(), 0); // the first line in view
@@ -190,10 +175,7 @@ private slots:
         unit->sendLines({"error: 5 lower case", " ERROR: 6 leading blank", "ERROR:7 no blank",
                          "ERRORS: 8", "ERROR:"});
         QTRY_COMPARE(viewer().ErrorText(), TwoErrors + TwoErrors + QStringLiteral("ERROR:\r\n"));
-    }
-
-    void clearErrorsEmptiesTheViewerAtOnceAndAsksAgain() {
-        openViewer();
+        // Clear empties the box at once and asks again.
         unit->answer(QStringLiteral("ERROR"), {QStringLiteral("ERROR: 40 Overrange")});
         viewer().cmdClear->click();
         QVERIFY(viewer().ErrorText().isEmpty() && viewer().txtError->toPlainText().isEmpty());

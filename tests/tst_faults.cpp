@@ -46,10 +46,6 @@ private slots:
         Registry::get<Main>().tmrResponse->setInterval(1000);
         Registry::get<Bar>().showForm();
     }
-    void cleanup() {
-        ProgramTest::cleanup();
-        Global::PauseScale = 1.0;
-    }
     void simulatedUnitFaultEndsInItsState_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QStringList>("messages");
@@ -140,9 +136,8 @@ private slots:
     void linkLostMidScanKeepsEveryRowThatArrived() {
         QFETCH(bool, reset);
         QFETCH(int, extraLines);
-        FakeUnit unit;
-        unit.answerStandardLists();
-        QVERIFY(ConnectToUnit(unit));
+        unit->answerStandardLists();
+        QVERIFY(ConnectToUnit(*unit));
         QTRY_VERIFY(listsDone());
         const QString log = fx->openLog(QStringLiteral("scan.csv"));
         QByteArray bytes;
@@ -154,10 +149,10 @@ private slots:
         const QList<QByteArray> last = FrameBytes(3, QStringLiteral("9")).split('\n');
         for (int i = 0; i < extraLines; ++i)
             bytes += last[i] + '\n';
-        unit.sendRaw(bytes);
+        unit->sendRaw(bytes);
         QTRY_COMPARE(Registry::get<Bar>().LabelText(QStringLiteral("labFrameData")),
                      QString::number(extraLines ? 3 : 2));
-        reset ? unit.resetClient() : unit.closeClient();
+        reset ? unit->resetClient() : unit->closeClient();
         QTRY_COMPARE(Global::ConnectState, qint16(0));
         QVERIFY(!Registry::get<Main>().tmrStatus->isActive());
         Global::SendToQel(QStringLiteral("STATUS\r")); // dropped quietly
@@ -170,18 +165,15 @@ private slots:
         QCOMPARE(QString(FileContents(log)), rows);
     }
     void frameCutAtAnyOffsetSpoilsNothingAfterIt() {
-        FakeUnit unit;
-        unit.answerStandardLists();
-        QVERIFY(ConnectToUnit(unit));
-        QTRY_VERIFY(listsDone());
+        QVERIFY(ConnectAndSettle(*unit));
         const QString log = fx->openLog(QStringLiteral("scan.csv"));
         const QByteArray cut = FrameBytes(7, QStringLiteral("2"));
         for (int at = 1; at < cut.size(); ++at) {
             const QString value = QStringLiteral("%1.25").arg(at);
             const QString next = FrameRow(0, value).section(QLatin1Char(','), 2);
-            unit.sendRaw(cut.left(at));
+            unit->sendRaw(cut.left(at));
             QTest::qWait(1);
-            unit.sendRaw(cut.mid(at) + FrameBytes(at + 10, value));
+            unit->sendRaw(cut.mid(at) + FrameBytes(at + 10, value));
             // The next frame's values all arrive and end a row; so does its header,
             // unless the cut fell between the last CR and LF: the LF then begins it.
             QVERIFY2(QTest::qWaitFor([&] { return QString(FileContents(log)).endsWith(next); }),
@@ -193,14 +185,10 @@ private slots:
         QVERIFY(fx->prompt->messages().isEmpty());
     }
     void unitThatStopsReadingNeverGrowsTheBacklog() {
-        FakeUnit unit;
-        unit.answerStandardLists();
-        QVERIFY(ConnectToUnit(unit));
-        QTRY_VERIFY(listsDone());
+        QVERIFY(ConnectAndSettle(*unit));
         Main& main = Registry::get<Main>();
         main.Winsock1->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
-        unit.clearReceived();
-        unit.setReading(false);
+        unit->setReading(false);
         const QString command = QStringLiteral("SET PERIOD 500\r");
         for (int i = 0; i < 60000; ++i) // a flood, as from an upload of a long file
             Global::SendToQel(command);
@@ -210,12 +198,12 @@ private slots:
         QVERIFY(main.Winsock1->bytesToWrite() > 0); // still stalled: the polls were held back
         main.tmrStatus->stop();
 
-        unit.setReading(true);
+        unit->setReading(true);
         const int accepted = int(Main::SendBacklogLimit / command.size());
-        QTRY_COMPARE(unit.received().size(), accepted * command.size());
-        QCOMPARE(unit.commands(), QStringList(accepted, command.chopped(1))); // whole, in order
+        QTRY_COMPARE(unit->received().size(), accepted * command.size());
+        QCOMPARE(unit->commands(), QStringList(accepted, command.chopped(1))); // whole, in order
         main.tmrStatus->start(1);
-        QVERIFY(unit.waitForReceived("STATUS\r")); // polling again once drained
+        QVERIFY(unit->waitForReceived("STATUS\r")); // polling again once drained
     }
     void operatorFileOfAnyBytesIsSentLineByLine_data() {
         QTest::addColumn<bool>("profile");
@@ -232,13 +220,8 @@ private slots:
     void operatorFileOfAnyBytesIsSentLineByLine() {
         QFETCH(bool, profile);
         QFETCH(QByteArray, content);
-        FakeUnit unit;
-        QVERIFY(ConnectAndSettle(unit));
-        const QString path = fx->dir() + QStringLiteral("/operator.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        fx->prompt->fileAnswers.enqueue(path);
+        QVERIFY(ConnectAndSettle(*unit));
+        fx->prompt->fileAnswers.enqueue(WriteFile(fx->dir() + "/operator.txt", content));
         if (profile) {
             UploadSPF& window = Registry::get<UploadSPF>();
             window.showForm();
@@ -256,7 +239,7 @@ private slots:
                          QStringLiteral("End of file reached"));
         }
         QFETCH(QByteArray, sent);
-        QCOMPARE(SentSinceLastLook(unit).replace("STATUS\r", ""), sent);
+        QCOMPARE(SentSinceLastLook(*unit).replace("STATUS\r", ""), sent);
         QVERIFY(fx->prompt->messages().isEmpty());
     }
     void badLogFileIsReportedOnceAndTheProgramGoesOn_data() {

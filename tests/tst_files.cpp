@@ -22,25 +22,11 @@ const QStringList Channel2 = QString("SET TEMP 2 OFFSET .1 0 0|SET TEMP 2 GAIN 1
                                  .split('|');
 const QStringList Ready = {"READY", "STATUS: READY", "READY"};
 
-QString Write(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? path : "";
-}
-
 } // namespace
 
 class TestFiles : public ProgramTest {
     Q_OBJECT
 private slots:
-    void init() {
-        ProgramTest::init();
-        unit = std::make_unique<FakeUnit>();
-    }
-    void cleanup() {
-        ProgramTest::cleanup();
-        unit.reset();
-        sim.reset();
-    }
     void uploadSendsALinePerDwellUntilTheEnd_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("dwell");
@@ -96,7 +82,6 @@ private slots:
     }
     void creationRecordsItsChannelAndAdvancesOnChannel15_data() {
         QTest::addColumn<QString>("position");
-        QTest::addColumn<bool>("module");
         QTest::addColumn<int>("runs");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QStringList>("recorded");
@@ -104,27 +89,25 @@ private slots:
         const QStringList all = Lists + Channel2.mid(6) + Ready;
         const QStringList temp15 = {"SET TEMP 14 OFFSET 1 0 0", "SET TEMP 15 OFFSET 2 0 0"};
         const QString done = "Done creating file";
-        QTest::newRow("3: channel 2 in order") << "3" << false << 1 << all << Channel2 << done;
-        QTest::newRow("Start twice") << "3" << false << 2 << all << Channel2 + Channel2 << done;
+        QTest::newRow("3: channel 2 in order") << "3" << 1 << all << Channel2 << done;
+        QTest::newRow("Start twice") << "3" << 2 << all << Channel2 + Channel2 << done;
         QTest::newRow("2 READY lines")
-            << "3" << false << 1 << all.mid(0, 98) << Channel2 << "Rcvd: " + Channel2[6];
+            << "3" << 1 << all.mid(0, 98) << Channel2 << "Rcvd: " + Channel2[6];
         for (const char* position : {"16", "20"})
-            QTest::newRow(position)
-                << position << false << 1 << temp15 << temp15.mid(1) << "Sent: LIST G";
+            QTest::newRow(position) << position << 1 << temp15 << temp15.mid(1) << "Sent: LIST G";
         for (const char* position : {"0", "x"})
-            QTest::newRow(position) << position << false << 1 << Lists.mid(0, 2) << Lists.mid(0, 1)
-                                    << "Rcvd: " + Lists[0];
+            QTest::newRow(position)
+                << position << 1 << Lists.mid(0, 2) << Lists.mid(0, 1) << "Rcvd: " + Lists[0];
         QTest::newRow("ABS15 in step 3")
-            << "3" << false << 1 << Lists.mid(0, 32) + temp15 + QStringList("SET ABS15 0")
+            << "3" << 1 << Lists.mid(0, 32) + temp15 + QStringList("SET ABS15 0")
             << Channel2.mid(0, 2) << "Sent: LIST L";
-        QTest::newRow("module") << "3" << true << 1 << Lists << Channel2.mid(0, 6)
-                                << "Sent: LIST M 0 59 2";
-        QTest::newRow("not module")
-            << "3" << false << 1 << Lists << Channel2.mid(0, 6) << "Sent: LIST M 0 69 2";
+        // A module-style unit is asked for points 0 to 59 (with the simulated
+        // units: everyKindOfSimulatedUnitStartsItsSessionAndTakesAMovedProfile).
+        QTest::newRow("points 0 to 69")
+            << "3" << 1 << Lists << Channel2.mid(0, 6) << "Sent: LIST M 0 69 2";
     }
     void creationRecordsItsChannelAndAdvancesOnChannel15() {
         QFETCH(QString, position);
-        QFETCH(bool, module);
         QFETCH(int, runs);
         QFETCH(QStringList, lines);
         QFETCH(QStringList, recorded);
@@ -133,7 +116,6 @@ private slots:
         CreateSPF& window = profileWindow<CreateSPF>(path);
         QTRY_COMPARE(window.windowTitle(), "Creating " + path);
         window.txtSensorPosition->setText(position);
-        Global::ModuleModel = module;
         for (int run = 0; run < runs; ++run) {
             window.btnStart->click();
             for (const QString& line : lines)
@@ -150,8 +132,6 @@ private slots:
         QTest::addColumn<QString>("sent");
         const char* const cases[][4] = {
             {"TEMP 3 to 7", "7", "SET TEMP 2 1.0 2.0", "SET TEMP 6 1.0 2.0"},
-            {"ABS 3 to 7", "7", "SET ABS2 5", "SET ABS6 5"},
-            {"INSERT 3 to 7", "7", "INSERT 4 2 7.5", "INSERT 4 6 7.5"},
             {"NEGPTS to 12", "12", "SET NEGPTS2 3", "SET NEGPTS11 3"},
             {"MIN 16 to 12", "12", "SET MIN15 0", "SET MIN11 0"},
             {"INSERT 16 to 3", "3", "INSERT 12 15 25 1 2", "INSERT 12 2 25 1 2"},
@@ -171,7 +151,8 @@ private slots:
     void uploadWaitsForTheSecondReadyAndACancelledDialogClosesQuietly() {
         profileWindow<CreateSPF>("");
         QTRY_VERIFY(!Registry::peek<CreateSPF>());
-        UploadSPF& window = profileWindow<UploadSPF>(Write(fx->dir() + "/p.spf", "SET ABS2 1\n"));
+        UploadSPF& window =
+            profileWindow<UploadSPF>(WriteFile(fx->dir() + "/p.spf", "SET ABS2 1\n"));
         QTRY_VERIFY(window.windowTitle().startsWith("Uploading "));
         window.tmrUpload->setInterval(1);
         window.btnStart->click();
@@ -199,19 +180,18 @@ private slots:
         options.port = 0;
         options.bind = QHostAddress(QHostAddress::LocalHost);
         QVERIFY(qelsim::modelFromCode(model, &options.model));
-        sim = std::make_unique<qelsim::Simulator>(options);
-        QVERIFY(sim->start(nullptr));
-        StartConnecting(QStringLiteral("127.0.0.1:%1").arg(sim->port()));
+        qelsim::Simulator sim(options);
+        QVERIFY(sim.start(nullptr));
+        StartConnecting(QStringLiteral("127.0.0.1:%1").arg(sim.port()));
         Main& main = Registry::get<Main>();
         QTRY_VERIFY_WITH_TIMEOUT(Global::ConnectState == 2 && !main.tmrResponse->isActive(), 10000);
         main.tmrStatus->setInterval(100);
         // The session started without a time-out; the model's kind reached the
         // program, and with it the source of the ranges (50 psi on channel 15
         // of the simulated per-channel units).
-        QCOMPARE(
-            PanelText(1),
-            QStringLiteral("Connected to 127.0.0.1:%1 (Model %2)").arg(sim->port()).arg(model));
-        const qelsim::Model& m = sim->unit().model();
+        QCOMPARE(PanelText(1),
+                 QStringLiteral("Connected to 127.0.0.1:%1 (Model %2)").arg(sim.port()).arg(model));
+        const qelsim::Model& m = sim.unit().model();
         QVERIFY(Global::ModuleModel == m.moduleStyle &&
                 Global::PerChannelMax == m.perChannelRanges);
         QCOMPARE(Global::ChannelRange[15], m.perChannelRanges ? "50" : "15");
@@ -240,8 +220,8 @@ private slots:
         QTRY_COMPARE(upload.labStatusText->text(),
                      QString("Done with upload, push SAVE to save in QEL"));
         upload.btnSave->click();
-        QTRY_VERIFY(sim->unit().saved().channels[6].tempGain ==
-                    sim->unit().state().channels[2].tempGain);
+        QTRY_VERIFY(sim.unit().saved().channels[6].tempGain ==
+                    sim.unit().state().channels[2].tempGain);
 
         QString moved = profile;
         moved.replace(QRegularExpression("^(SET TEMP |SET [A-Z]+|INSERT \\d+ )2 ",
@@ -254,7 +234,7 @@ private:
     // Chooses a file of this content from the menu; the window once active.
     Upload* upload(const QByteArray& content, const QString& dwell) {
         Global::UploadDwell = dwell;
-        fx->prompt->fileAnswers << Write(fx->dir() + "/c" + QString::number(++files), content);
+        fx->prompt->fileAnswers << WriteFile(fx->dir() + "/c" + QString::number(++files), content);
         Registry::get<MDIMain>().mnuUploadFileToQel->trigger();
         Upload* window = Registry::peek<Upload>();
         return window && WaitForActivation(window) ? window : nullptr;
@@ -278,8 +258,6 @@ private:
         window.btnExit->click();
         return FileContents(path);
     }
-    std::unique_ptr<FakeUnit> unit;
-    std::unique_ptr<qelsim::Simulator> sim;
     int files = 0;
 };
 

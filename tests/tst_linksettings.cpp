@@ -66,24 +66,35 @@ private slots:
         d.medStatusPollInterval->setText(QStringLiteral("5"));
         d.medUploadDwell->setText(QStringLiteral("45"));
         d.txtHssFileName->setText(QStringLiteral("/data/fast run.csv"));
-        d.cmdOk->click();
-        QVERIFY(!d.isVisible() && Registry::peek<LinkConfig>() == &d); // hidden, still loaded
+        d.cmdBrowse->click(); // cancelled: nothing changes
+        fx->prompt->fileAnswers.enqueue(QStringLiteral("/data/run 7.csv"));
+        d.cmdBrowse->click(); // the file chosen is taken at once
+        QCOMPARE(Global::HssFileName, QStringLiteral("/data/run 7.csv"));
+        QCOMPARE(fx->prompt->shown.size(), 2);
+        QVERIFY(d.close()); // through its frame: applied too, and unloaded
+        QVERIFY(!Registry::peek<LinkConfig>());
+        const QString running = QStringLiteral("01011111 5 45 /data/run 7.csv");
+        QCOMPARE(Running(), running + " P2");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Created again, it shows what the program runs with; so does the
+        // store when the dialog is gone at shut-down.
+        QCOMPARE(Shown(), running);
+        Registry::unload<LinkConfig>();
         Frame().mnuBarGraphTemp->trigger();
         Frame().mnuBarGraph4Places->trigger();
-
         Frame().mnuExit->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!Registry::peek<MDIMain>());
         // Nineteen keys, every value a text.
         QSettings store(fx->settingsFile(), QSettings::IniFormat);
         QCOMPARE(store.allKeys().size(), 19);
-        QCOMPARE(stored("StatusPollOff") + stored("LogListData") + stored("LogScanData"),
-                 QStringLiteral("TrueTrueFalse"));
+        QCOMPARE(stored("StatusPollOff") + stored("LogScanData") + stored("HssFileName"),
+                 QStringLiteral("TrueFalse/data/run 7.csv"));
         Registry::unloadAll();
         Global::Reset();
         fx->startProgram();
-        QCOMPARE(Shown() + " T4", QStringLiteral("01011111 5 45 /data/fast run.csv T4"));
-        QCOMPARE(Running(), QStringLiteral("01011111 5 45 /data/fast run.csv T4"));
+        QCOMPARE(Shown() + " T4", running + " T4");
+        QCOMPARE(Running(), running + " T4");
     }
 
     void storedTextsShowAsTheControlsCanTakeThem_data() {
@@ -122,15 +133,20 @@ private slots:
     void activationShowsTheRunningValuesAndCloseSetsThePoll_data() {
         QTest::addColumn<bool>("connected");
         QTest::addColumn<bool>("pollOff");
+        QTest::addColumn<bool>("viaFrame"); // closed through its frame, not with Close
+        QTest::addColumn<bool>("polling");  // afterwards
         QTest::addColumn<QString>("panel"); // "as before": left alone
-        QTest::newRow("connected, poll on restarts it") << true << false << "Getting Status";
-        QTest::newRow("connected, poll off stops it") << true << true << "Status Off";
-        QTest::newRow("not connected leaves it") << false << false << "as before";
+        QTest::newRow("connected, poll on restarts it")
+            << true << false << false << true << "Getting Status";
+        QTest::newRow("connected, poll off stops it")
+            << true << true << false << false << "Status Off";
+        QTest::newRow("not connected leaves it") << false << false << false << false << "as before";
+        QTest::newRow("its frame leaves it") << true << true << true << true << "as before";
     }
     void activationShowsTheRunningValuesAndCloseSetsThePoll() {
         QFETCH(bool, connected);
         QFETCH(bool, pollOff);
-        QFETCH(QString, panel);
+        QFETCH(bool, viaFrame);
         fx->startProgram();
         QTimer* poll = Registry::get<Main>().tmrStatus;
         poll->setInterval(60000);
@@ -147,49 +163,20 @@ private slots:
         QVERIFY(WaitForActivation(&Dialog()));
         QCOMPARE(Shown(), pollOff ? "01101000 2 80 " : "10101000 2 80 ");
         QVERIFY(!Registry::get<Main>().Command1->isEnabled());
-        Dialog().cmdOk->click();
-        QVERIFY(!Dialog().isVisible() && Registry::get<Main>().Command1->isEnabled());
-        QCOMPARE(poll->isActive(), connected && !pollOff);
+        Dialog().chkErrors->click();
+        if (viaFrame)
+            QVERIFY(Dialog().close());
+        else
+            Dialog().cmdOk->click();
+        // Applied; Close hides the dialog, its frame unloads it.
+        QVERIFY(!Global::LogErrors && Registry::get<Main>().Command1->isEnabled());
+        QVERIFY(viaFrame ? !Registry::peek<LinkConfig>()
+                         : Registry::peek<LinkConfig>() && !Dialog().isVisible());
+        QFETCH(bool, polling);
+        QCOMPARE(poll->isActive(), polling);
         QCOMPARE(poll->interval(), 60000); // not recomputed here
+        QFETCH(QString, panel);
         QCOMPARE(PanelText(2), panel);
-        poll->stop();
-        Global::ConnectState = 0;
-    }
-
-    void closingThroughTheFrameAppliesAndKeepsTheHighSpeedSettings() {
-        fx->startProgram();
-        QTimer* poll = Registry::get<Main>().tmrStatus;
-        poll->start(60000);
-        Global::SetPanelText(2, QStringLiteral("as before"));
-        LinkConfig& d = Dialog();
-        d.showForm();
-        d.optStatusPollOff->click();
-        d.chkErrors->click();
-        d.chkHSS->click();
-        d.cmdBrowse->click(); // cancelled: nothing changes
-        fx->prompt->fileAnswers.enqueue(QStringLiteral("/data/run 7.csv"));
-        d.cmdBrowse->click();
-        QCOMPARE(Global::HssFileName, QStringLiteral("/data/run 7.csv"));
-        QCOMPARE(fx->prompt->shown.size(), 2);
-        QCOMPARE(fx->prompt->shown[1].kind + ' ' + fx->prompt->shown[1].text,
-                 QStringLiteral("open Comma Separated Variable Files (*.csv)|*.csv"));
-        Global::DisableConnectButton();
-        QVERIFY(d.close());
-        QVERIFY(!Registry::peek<LinkConfig>());
-        const QString running = QStringLiteral("01101001 2 300 /data/run 7.csv");
-        QCOMPARE(Running(), running + " P2");
-        // The poll is left as it was; the connect button comes back.
-        QVERIFY(poll->isActive() && PanelText(2) == QLatin1String("as before"));
-        QVERIFY(Registry::get<Main>().Command1->isEnabled());
-        poll->stop();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        // Created again, it shows what the program runs with; so does the
-        // store when the dialog is gone at shut-down.
-        QCOMPARE(Shown(), running);
-        Registry::unload<LinkConfig>();
-        Frame().mnuExit->trigger();
-        QCOMPARE(stored("HssEnabled") + stored("HssFileName") + stored("LogErrors"),
-                 QStringLiteral("True/data/run 7.csvTrue"));
     }
 };
 

@@ -1,7 +1,7 @@
 // The frame window: its start, the toolbar, the display options, the
 // working windows, shut-down, and the scan commands of the Qel menu with
-// the menu states of scanning and idle; and what a screen reader finds in
-// the windows.
+// the menu states of scanning and idle and the bar graph's tags a scan
+// clears; and what a screen reader finds in the windows.
 
 #include "program.h"
 
@@ -38,6 +38,11 @@ void CollectUnnamed(QAccessibleInterface* in, QStringList& out) {
         CollectUnnamed(in->child(i), out);
 }
 
+// The windows, each loaded.
+template <class... W> QList<QWidget*> Windows() {
+    return {&Registry::get<W>()...};
+}
+
 } // namespace
 
 class TestMainWindow : public ProgramTest {
@@ -65,25 +70,6 @@ private slots:
         QVERIFY(f.Button(1)->icon().actualSize(size * 2).width() >= size.width() * 2);
     }
 
-    void toolbarKeysAndPositionsRunTheMenuHandlers() {
-        MDIMain& f = Frame();
-        const int windows = Registry::windows().size();
-        f.Toolbar1_ButtonClick(QString());
-        f.Toolbar1_ButtonClick(QStringLiteral("NoSuchKey"));
-        f.Button(3)->trigger(); // a separator
-        QVERIFY(Registry::windows().size() == windows && fx->prompt->shown.isEmpty());
-        LinkConfig* loaded = Registry::peek<LinkConfig>();
-        f.Toolbar1_ButtonClick(QStringLiteral("ConfigureOrvik"));
-        QVERIFY(Registry::isShown<LinkConfig>() && Registry::peek<LinkConfig>() == loaded);
-        f.Button(14)->trigger();
-        QVERIFY(Registry::get<About>().labAbout->text().endsWith("\r\nVersion 3.03"));
-        Registry::get<About>().cmdOk->click();
-        QVERIFY(!Registry::peek<About>());
-        f.Button(1)->trigger();
-        QCOMPARE(fx->prompt->shown.size(), 1);
-        QCOMPARE(fx->prompt->shown[0].kind, QStringLiteral("open"));
-    }
-
     void displayItemsCheckOneOfTheirGroupAndSetTheBarFormat() {
         MDIMain& f = Frame();
         f.MenusConnected();
@@ -96,10 +82,6 @@ private slots:
                 QCOMPARE(f.DecimalPlacesItem(i)->isChecked(), i == places);
             QCOMPARE(Global::BarFormat, places ? "0." + QString(places, '0') : QString("0"));
         }
-        // Without engineering units the values are counts: no decimals.
-        Registry::get<QelConfig>().chkEu->setChecked(false);
-        Global::UpdateBarFormat();
-        QCOMPARE(Global::BarFormat, QStringLiteral("0"));
         for (QAction* chosen : {f.mnuBarGraphTemp, f.mnuBarGraphTemp, f.mnuBarGraphPress}) {
             chosen->trigger();
             QVERIFY(f.mnuBarGraphPress->isChecked() == (chosen == f.mnuBarGraphPress));
@@ -135,54 +117,68 @@ private slots:
     void closeOrExitSavesClosesTheLogAndUnloadsEveryWindow() {
         QFETCH(bool, viaExit);
         QPointer<MDIMain> frame = &Frame();
-        const QString log = fx->openLog(QStringLiteral("run.log"));
+        // The toolbar's buttons run their menu items' handlers; a key of no
+        // button runs none.
+        frame->Toolbar1_ButtonClick(QString());
+        frame->Toolbar1_ButtonClick(QStringLiteral("NoSuchKey"));
+        QVERIFY(fx->prompt->shown.isEmpty());
+        const QString log = fx->dir() + QStringLiteral("/run.log");
+        fx->prompt->fileAnswers.enqueue(log);
+        frame->Button(1)->trigger();
         QCOMPARE(PanelText(3), QStringLiteral("Logging to ") + log);
-        frame->mnuAbout->trigger();
-        frame->mnuOrvikSettings->trigger();
+        frame->Button(14)->trigger();
+        QVERIFY(Registry::get<About>().labAbout->text().endsWith("\r\nVersion 3.03"));
+        Registry::get<About>().cmdOk->click();
+        QVERIFY(!Registry::peek<About>());
+        frame->Button(5)->trigger();
+        QVERIFY(Registry::isShown<LinkConfig>());
         if (viaExit)
             frame->mnuExit->trigger();
         else
             QVERIFY(frame->close());
         QVERIFY(!Global::LogFileOpen && QFile::exists(log));
         QVERIFY(QFile::exists(fx->settingsFile()) && QFile::exists(fx->dir() + "/IpHist.cfg"));
-        QVERIFY(!Registry::peek<About>() && !Registry::peek<LinkConfig>());
-        QVERIFY(!Registry::peek<MDIMain>());
+        QVERIFY(!Registry::peek<LinkConfig>() && !Registry::peek<MDIMain>());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(frame.isNull());
     }
 
     void scanCommandsSendTheirBytesWithTheMenusOfScanningAndIdle() {
         MDIMain& f = Frame();
-        FakeUnit unit;
-        QVERIFY(ConnectAndSettle(unit));
-        f.mnuBarGraphOpen->trigger();
-        Bar& bar = Registry::get<Bar>();
-        QTRY_VERIFY(bar.isVisible());
-        const QColor normal = bar.LabelColor("labPress", 0);
+        QVERIFY(ConnectAndSettle(*unit));
+        Bar& bar = OpenBarGraph();
+        // Tags colour a group's highest value red and its lowest green (the
+        // first of equal ones); the second group's leave the first's.
+        const QColor normal = bar.LabelColor("labPress", 0), red(255, 0, 0), green(0, 255, 0);
+        const double values[16] = {5, 9, 9, 1, 1, 3, 4, 2, 10, 20, 30, 40, 50, 60, 70, -80};
         for (int i = 0; i <= 15; ++i)
-            bar.SetPressValue(i, QString::number(i));
-        f.mnuTag1to16->trigger();
-        QVERIFY(bar.LabelColor("labPress", 15) != normal);
+            bar.SetPressValue(i, QString::number(values[i]));
+        f.mnuTag1to8->trigger();
+        f.mnuTag9to16->trigger();
+        for (int i = 0; i <= 15; ++i)
+            QCOMPARE(bar.LabelColor("labPress", i),
+                     i == 1 || i == 14 ? red : (i == 3 || i == 15 ? green : normal));
         f.mnuStartScan->trigger();
-        QCOMPARE(SentSinceLastLook(unit), QByteArray("SCAN\r"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("SCAN\r"));
         QVERIFY(!f.mnuStartScan->isEnabled() && !f.mnuCalZero->isEnabled());
         QVERIFY(!Usable(f.mnuOpenLogFile) && f.mnuStop->isEnabled());
         // Toolbar Start Scan and Stop stay usable; the handler runs for a
         // disabled button too.
         QVERIFY(f.Button(7)->isEnabled() && f.Button(8)->isEnabled() && !f.Button(10)->isEnabled());
-        QCOMPARE(bar.LabelColor("labPress", 15), normal); // a new scan starts untagged
+        for (int i = 0; i <= 15; ++i) // a new scan starts untagged
+            QCOMPARE(bar.LabelColor("labPress", i), normal);
         f.Toolbar1_ButtonClick(QStringLiteral("CalZ"));
-        QCOMPARE(SentSinceLastLook(unit), QByteArray("CALZ\r"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("CALZ\r"));
         QVERIFY(!f.mnuStartScan->isEnabled());
         for (int stop = 0; stop < 2; ++stop) { // also without a scan
             f.Toolbar1_ButtonClick(QStringLiteral("StopScan"));
-            QCOMPARE(SentSinceLastLook(unit), QByteArray("STOP\r"));
+            QCOMPARE(SentSinceLastLook(*unit), QByteArray("STOP\r"));
             QVERIFY(f.mnuStartScan->isEnabled() && Usable(f.mnuOpenLogFile) &&
                     f.Button(10)->isEnabled());
         }
         f.mnuCalZero->trigger();
         f.mnuSaveSettings->trigger(); // no question asked
-        QCOMPARE(SentSinceLastLook(unit), QByteArray("CALZ\rSAVE\r"));
+        QCOMPARE(SentSinceLastLook(*unit), QByteArray("CALZ\rSAVE\r"));
         QVERIFY(f.mnuStartScan->isEnabled() && fx->prompt->shown.isEmpty());
     }
 
@@ -200,32 +196,18 @@ private slots:
         QCOMPARE(config.medPMaxH->accessibleName(), QStringLiteral("Max Pressure, High Bank"));
 
         QStringList unnamed;
-        const QList<QWidget*> windows = {&main,
-                                         &Registry::get<LinkConfig>(),
-                                         &config,
-                                         &Registry::get<Commands>(),
-                                         &Registry::get<Error>(),
-                                         &Registry::get<MasterList>(),
-                                         &Registry::get<About>(),
-                                         &Registry::get<Timeout>(),
-                                         &Registry::get<Upload>(),
-                                         &Registry::get<CreateSPF>(),
-                                         &Registry::get<UploadSPF>()};
-        for (QWidget* w : windows)
+        for (QWidget* w : Windows<Main, LinkConfig, QelConfig, Commands, Error, MasterList, About,
+                                  Timeout, Upload, CreateSPF, UploadSPF>())
             CollectUnnamed(QAccessible::queryAccessibleInterface(w), unnamed);
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char(' '))));
     }
 
     void barGraphReadsChannelValueFrameAndTagAfterAFrame() {
-        MDIMain& frame = Registry::get<MDIMain>();
-        frame.MenusConnected();
-        frame.mnuBarGraphOpen->trigger();
-        Bar& bar = Registry::get<Bar>();
-        QTRY_VERIFY(bar.isVisible());
+        Bar& bar = OpenBarGraph();
         Global::HandleQelLine(QStringLiteral("FRAME 0 41"));
         for (int ch = 0; ch < 16; ++ch)
             Global::HandleQelLine(QStringLiteral("%1 %2 20").arg(ch).arg(ch == 6 ? 907.6 : ch));
-        frame.mnuTag1to16->trigger();
+        Frame().mnuTag1to16->trigger();
 
         QAccessibleInterface* graph = QAccessible::queryAccessibleInterface(&bar);
         QCOMPARE(graph->role(), QAccessible::Chart);

@@ -29,9 +29,7 @@ class TestReplies : public ProgramTest {
 private slots:
     void init() {
         ProgramTest::init();
-        Frame().MenusConnected();
-        Frame().mnuBarGraphOpen->trigger();
-        QTRY_VERIFY(Registry::get<Bar>().isVisible());
+        OpenBarGraph();
         Config().chkEu->setChecked(true);
         Frame().mnuBarGraph3Places->trigger();
         for (QString& range : Global::ChannelRange)
@@ -64,11 +62,12 @@ private slots:
             {"model", "SET MODEL QM1600PC|SET MODEL", "Connected to 10.0.0.7 (Model ) 00"},
             {"model", "SET MODEL QM1600PC|SET MODEL qm1600pc",
              "Connected to 10.0.0.7 (Model qm1600pc) 00"},
-            // A plain log with every switch on, and with every switch off.
+            // A plain log (of the lines as they came, one byte a character) with
+            // every switch on, and with every switch off.
             {"log",
-             "SET  PERIOD 500|set PERIOD 500| SET PERIOD 1|ERROR: 12 bad|STATUS: READY||hi|"
+             "SET  PERIOD 500|set PERIOD 500| SET PERIOD 1|ERROR: 12 b\u00e4d|STATUS: READY||hi|"
              "SET MODEL QM1600|Status->SCANNING|STATUS: READY",
-             "SET  PERIOD 500\r\nERROR: 12 bad\r\nSTATUS: READY\r\nSET MODEL QM1600\r\n"
+             "SET  PERIOD 500\r\nERROR: 12 b\u00e4d\r\nSTATUS: READY\r\nSET MODEL QM1600\r\n"
              "Status->SCANNING\r\n"},
             {"log", frame3, plainFrame + "\r\n"},
             {"nolog", "SET  PERIOD 500|ERROR: 12 bad|STATUS: READY|" + frame3, ""},
@@ -77,9 +76,10 @@ private slots:
             {"csv", "SET PERIOD 1000|SET AVG 6|" + frame3, ".288" + csvFrame3},
             {"csv", "SET XSCANTRIG 1|" + frame3, "XTRIG" + csvFrame3},
             {"csv", frame3, "0" + csvFrame3}, // no interval known
-            // Malformed lines read as zero; another record finishes an open row.
+            // Malformed lines read as zero; another record finishes an open row,
+            // each of its blanks a comma.
             {"csv", "FRAME|3|4 abc|16 1.0 2.0|15 1e999 x", "0,,,abc,1e999\r\n"},
-            {"csv", "FRAME 0 2|0 4.5 20|ERROR: 12 bad|15 9 20", "0,2,4.5,ERROR:,12,bad\r\n9\r\n"},
+            {"csv", "FRAME 0 2|0 4.5 20|ERROR:  12 bad|15 9 20", "0,2,4.5,ERROR:,,12,bad\r\n9\r\n"},
             // The frame on the bar graph: number, channel 15, its bar.
             {"bar", frame3, "3 2.600 0.00693407"},
             {"bar", "FRAME|4 abc|15 abc", " 0.000 0"},
@@ -205,85 +205,46 @@ private slots:
         QCOMPARE(bar.LabelText("labFrameData"), QStringLiteral("2"));
     }
 
-    void logRecordsOfEachKind() {
-        Global::WriteLog(0, QStringLiteral("before any log")); // nothing open: nothing happens
-        const QString csv = fx->openLog(QStringLiteral("rows.csv"));
-        for (const auto& [kind, text] : {std::pair{1, "  4.5 "},
-                                         {1, "3"},
-                                         {2, " 2.6"},
-                                         {0, "SET  PERIOD 500"},
-                                         {3, "ignored"}})
-            Global::WriteLog(qint16(kind), QString::fromLatin1(text));
-        Global::CloseLogFile();
-        Global::WriteLog(0, QStringLiteral("after close"));
-        QCOMPARE(FileContents(csv), QByteArray("4.5,3, 2.6\r\nSET,,PERIOD,500\r\n"));
-        const QString plain = fx->openLog(QStringLiteral("plain.log"));
-        Global::WriteLog(0, QStringLiteral("SET  PERIOD 500"));
-        Global::WriteLog(0, QString::fromLatin1("caf\xe9 \xb0"));
-        QCOMPARE(FileContents(plain), QByteArray("SET  PERIOD 500\r\ncaf\xe9 \xb0\r\n"));
-    }
-
     void outgoingCommandsAreLoggedBeforeTheyAreSent() {
         const QString csv = fx->openLog(QStringLiteral("out.csv"));
         Global::LogOutgoing = true;
-        FakeUnit unit;
-        QVERIFY(ConnectToUnit(unit));
-        QVERIFY(unit.waitForReceived("List I\r"));
-        Global::SendToQel(QStringLiteral("SET FPS 100\r"));
-        QVERIFY(unit.waitForReceived("SET FPS 100\r"));
-        QCOMPARE(FileContents(csv),
-                 QByteArray("SET,BIN,0\r\r\nSET,FORMAT,0\r\r\nList,I\r\r\nSET,FPS,100\r\r\n"));
-        // With the connection gone a command is still logged, and nothing fails.
-        unit.closeClient();
+        QVERIFY(ConnectToUnit(*unit));
+        QVERIFY(unit->waitForReceived("List I\r"));
+        // With the connection gone a command is still logged (one byte a
+        // character), and nothing fails.
+        unit->closeClient();
         QTRY_COMPARE(Global::ConnectState, qint16(0));
-        Global::SendToQel(QStringLiteral("STOP\r"));
-        QVERIFY(FileContents(csv).endsWith("STOP\r\r\n"));
+        Global::SendToQel(QString::fromLatin1("caf\xe9 \xb0\r"));
+        QCOMPARE(FileContents(csv), QByteArray("SET,BIN,0\r\r\nSET,FORMAT,0\r\r\nList,I\r\r\n"
+                                               "caf\xe9,\xb0\r\r\n"));
         QCOMPARE(fx->prompt->shown.size(), 1); // only the file dialog
     }
 
     void openLogFileTruncatesAndReplacesTheOpenLogOnlyOnceOpened() {
         Global::OpenLogFile(); // cancelled: nothing changes
-        QCOMPARE(fx->prompt->shown[0].kind + ' ' + fx->prompt->shown[0].text,
-                 "open Comma Separated Variable Files (*.csv)|*.csv|Log Files (*.log)|*.log|"
-                 "Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
         QVERIFY(!Global::LogFileOpen && PanelText(3) == QLatin1String("No Log File"));
-        const QString bad = fx->dir() + QStringLiteral("/no/such/dir/x.csv");
-
-        const QString first = fx->dir() + QStringLiteral("/first.log");
-        QFile old(first);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old content that must go\r\n");
-        old.close();
-        fx->openLog(QStringLiteral("first.log"));
+        // A name that does not end in "csv" is a plain log; the file is emptied.
+        const QString first = WriteFile(fx->dir() + "/first.csv.log", "old content that must go");
+        fx->openLog(QStringLiteral("first.csv.log"));
         QCOMPARE(FileContents(first), QByteArray());
-        Global::WriteLog(0, QStringLiteral("one"));
+        Global::WriteLog(0, QStringLiteral("one 1"));
         Global::OpenLogFile(); // cancelled: the first log goes on
+        const QString bad = fx->dir() + QStringLiteral("/no/such/dir/x.csv");
         fx->prompt->fileAnswers.enqueue(bad);
         Global::OpenLogFile(); // fails: the first log goes on as well
         QCOMPARE(fx->prompt->messages(), QStringList{"Error opening log file " + bad});
         QVERIFY(Global::LogFileOpen && Global::LogFileName == first);
         QCOMPARE(PanelText(3), QStringLiteral("Logging to ") + first);
         Global::WriteLog(0, QStringLiteral("two"));
-        const QString second = fx->openLog(QStringLiteral("second.csv"));
+        // One ending in "csv" in any letter case, blanks after it, is comma-separated.
+        const QString second = fx->openLog(QStringLiteral("secondCsV  "));
         Global::WriteLog(0, QStringLiteral("three 3"));
         QVERIFY(Global::LogFileName == second && Global::LogIsCsv);
         QCOMPARE(PanelText(3), QStringLiteral("Logging to ") + second);
         Global::CloseLogFile();
         QVERIFY(!Global::LogFileOpen && Global::LogFileName.isEmpty());
         QCOMPARE(PanelText(3), QStringLiteral("No Log File"));
-        QCOMPARE(FileContents(first) + FileContents(second), "one\r\ntwo\r\nthree,3\r\n");
-    }
-
-    void csvLayoutFollowsTheFileNameEnding() {
-        for (const auto& [name, csv] : {std::pair{"a.csv", true},
-                                        {"b.CsV", true},
-                                        {"c.csv  ", true},
-                                        {"datacsv", true},
-                                        {"d.txt", false},
-                                        {"e.csv.log", false}}) {
-            fx->openLog(QLatin1String(name));
-            QVERIFY2(Global::LogFileOpen && Global::LogIsCsv == csv, name);
-        }
+        QCOMPARE(FileContents(first) + FileContents(second), "one 1\r\ntwo\r\nthree,3\r\n");
     }
 };
 

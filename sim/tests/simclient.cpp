@@ -8,19 +8,12 @@
 #include <QTimer>
 
 SimClient::SimClient() {
-    connect(&socket, &QTcpSocket::readyRead, this, [this] {
-        reads << socket.readAll();
-        received += reads.last();
-    });
+    connect(&socket, &QTcpSocket::readyRead, this, [this] { received += socket.readAll(); });
 }
 
 bool SimClient::connectTo(quint16 port) {
     socket.connectToHost(QHostAddress::LocalHost, port);
     return waitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; });
-}
-
-bool SimClient::waitForClosed() {
-    return waitFor([this] { return socket.state() == QAbstractSocket::UnconnectedState; });
 }
 
 bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
@@ -39,13 +32,9 @@ bool SimClient::waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-void SimClient::sendRaw(const QByteArray& bytes) {
-    socket.write(bytes);
-    socket.flush();
-}
-
 void SimClient::command(const QString& text) {
-    sendRaw(text.toLatin1() + '\r');
+    socket.write(text.toLatin1() + '\r');
+    socket.flush();
 }
 
 QStringList SimClient::lines() const {
@@ -56,7 +45,6 @@ QStringList SimClient::lines() const {
 
 void SimClient::clear() {
     received.clear();
-    reads.clear();
 }
 
 bool SimClient::waitForLine(const QString& prefix) {

@@ -1,7 +1,7 @@
 #pragma once
 // A test client for the simulator: a TCP connection that sends commands and
-// collects the lines and the separate reads it receives; and a simulator on
-// a free local port with a connected client.
+// collects the lines it receives; and a simulator on a free local port with a
+// connected client.
 
 #include "qelsim/simulator.h"
 
@@ -13,15 +13,11 @@ class SimClient : public QObject {
 public:
     SimClient();
     bool connectTo(quint16 port);
-    bool waitForClosed();
 
-    void sendRaw(const QByteArray& bytes);
     void command(const QString& text); // the text and CR
 
-    // Everything received, each read as it arrived, and the complete lines
-    // (ended by CR LF) without CR LF.
+    // Everything received, and its complete lines (ended by CR LF) without CR LF.
     QByteArray received;
-    QList<QByteArray> reads;
     QStringList lines() const;
     void clear();
 

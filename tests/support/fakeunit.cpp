@@ -91,10 +91,10 @@ bool FakeUnit::waitForReceived(const QByteArray& text, int timeoutMs) {
     return QTest::qWaitFor([&] { return received_.contains(text); }, timeoutMs);
 }
 
-QStringList FakeUnit::standardList(char group, const QString& model) {
+QStringList FakeUnit::standardList(char group) {
     QStringList lines;
     if (group == 'I')
-        lines = {QStringLiteral("MODEL ") + model, "SN 1234", "HOST 0 0 T"};
+        lines = {"MODEL Q1600", "SN 1234", "HOST 0 0 T"};
     else if (group == 'C')
         lines = {"PMAXL 15", "PMAXH 15", "PMINL -15", "PMINH -15", "NEGPTSL 0", "NEGPTSH 0"};
     else if (group == 'S')
@@ -107,7 +107,7 @@ QStringList FakeUnit::standardList(char group, const QString& model) {
     return lines;
 }
 
-void FakeUnit::answerStandardLists(const QString& model) {
+void FakeUnit::answerStandardLists() {
     for (const char group : {'I', 'C', 'H', 'S'})
-        answer(QStringLiteral("List ") + QLatin1Char(group), standardList(group, model));
+        answer(QStringLiteral("List ") + QLatin1Char(group), standardList(group));
 }

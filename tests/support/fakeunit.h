@@ -27,10 +27,9 @@ public:
     // all (-1: no limit).
     void answer(const QString& command, const QStringList& lines) { answers_[command] = lines; }
     void setAnswerLimit(int limit) { answerLimit_ = limit; }
-    // Answers "List I", "List C", "List H" and "List S" as a plain unit of
-    // that model does.
-    void answerStandardLists(const QString& model = QStringLiteral("Q1600"));
-    static QStringList standardList(char group, const QString& model = QStringLiteral("Q1600"));
+    // Answers "List I", "List C", "List H" and "List S" as a plain Q1600 does.
+    void answerStandardLists();
+    static QStringList standardList(char group);
 
     void sendRaw(const QByteArray& bytes);
     void sendLines(const QStringList& lines);

@@ -3,6 +3,7 @@
 #include "core/activation.h"
 #include "core/registry.h"
 #include "fakeunit.h"
+#include "mainwin/capture.h"
 #include "mainwin/logfile.h"
 #include "mainwin/mdimain.h"
 #include "session/log.h"
@@ -60,6 +61,8 @@ ProgramFixture::~ProgramFixture() {
     Registry::unloadAll();
     Activation::reset();
     Global::Reset();
+    Global::PauseScale = 1.0;
+    Global::ProgramDirectoryOverride.clear();
     QDir::setCurrent(oldCwd_);
 }
 
@@ -78,6 +81,16 @@ QByteArray FileContents(const QString& path) {
     Global::FlushLog();
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString WriteFile(const QString& path, const QByteArray& content, bool executable) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    if (executable)
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    return path;
 }
 
 void StartConnecting(const QString& address) {

@@ -1,7 +1,8 @@
 #pragma once
 // A clean program for each test, and the steps tests share. The fixture
 // gives a fresh working directory (for "IpHist.cfg"), an empty settings
-// store, Global reset, no windows, and a scripted prompt.
+// store, Global reset, no windows, and a scripted prompt; the waits scaled
+// by a test and the program directory it chose are reset afterwards.
 
 #include "core/prompt.h"
 
@@ -58,6 +59,9 @@ private:
 
 // What the file holds, once the data log has written out its buffer.
 QByteArray FileContents(const QString& path);
+// Writes the file (its folder made first, an executable one runnable); the
+// path, or "" when it cannot be written.
+QString WriteFile(const QString& path, const QByteArray& content, bool executable = false);
 // Shows the connection window, types the address and presses Connect.
 void StartConnecting(const QString& address);
 // The same with the unit's address; true once the session has started.

@@ -40,6 +40,16 @@ inline MDIMain& Frame() {
     return Registry::get<MDIMain>();
 }
 
+// The bar graph opened from its menu, with the menus of a connected unit.
+inline Bar& OpenBarGraph() {
+    Frame().MenusConnected();
+    Frame().mnuBarGraphOpen->trigger();
+    Bar& bar = Registry::get<Bar>();
+    if (!QTest::qWaitFor([&] { return bar.isVisible(); }, 2000))
+        qWarning("bar graph did not show");
+    return bar;
+}
+
 // Calls a function for every event the watched object receives.
 class EventTap : public QObject {
 public:
@@ -55,16 +65,22 @@ private:
     std::function<void(QEvent*)> f_;
 };
 
-// A test class each of whose tests runs a freshly started program.
+// A test class each of whose tests runs a freshly started program, with a
+// scripted fake unit to connect to.
 class ProgramTest : public QObject {
     Q_OBJECT
 protected:
     std::unique_ptr<ProgramFixture> fx;
+    std::unique_ptr<FakeUnit> unit;
 
 protected slots:
     void init() {
         fx = std::make_unique<ProgramFixture>();
         fx->startProgram();
+        unit = std::make_unique<FakeUnit>();
     }
-    void cleanup() { fx.reset(); }
+    void cleanup() {
+        fx.reset();
+        unit.reset();
+    }
 };
