@@ -248,9 +248,11 @@ private slots:
         QFETCH(bool, fromGlyphs);
         GlyphText glyphs;
         const QRectF box(10.3, 4.6, 131.7, 30);
-        for (const QFont& font :
-             {QFont(Bar::RegularFontFamily(), 13), QFont(Bar::SmallFontFamily(), 6),
-              QFont(Bar::RegularFontFamily(), 8.25)}) {
+        for (const auto& [family, points] : {std::pair{Bar::RegularFontFamily(), 13.0},
+                                             {Bar::SmallFontFamily(), 6.0},
+                                             {Bar::RegularFontFamily(), 8.25}}) {
+            QFont font(family);
+            font.setPointSizeF(points);
             QImage laidOut(160, 40, QImage::Format_RGB32), drawn(laidOut.size(), laidOut.format());
             laidOut.fill(Qt::white);
             drawn.fill(Qt::white);
