@@ -69,24 +69,32 @@ GlyphText::Face& GlyphText::face(const QFont& font, const QPaintDevice* device) 
     return *faces_.back();
 }
 
-bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, const QString& text,
-                     const QFont& font) {
+qreal GlyphText::lookUp(const QString& text, Face& f, quint32* glyphs, QPointF* positions) {
     const int length = int(text.size());
-    if (length == 0 || length > MaxLength ||
-        (alignment & Qt::AlignVertical_Mask & ~Qt::AlignTop) != 0)
-        return false;
-    Face& f = face(font, p.device());
-    quint32 glyphs[MaxLength];
-    QPointF positions[MaxLength];
+    if (length == 0 || length > MaxLength)
+        return -1;
     qreal x = 0;
     for (int i = 0; i < length; ++i) {
         const char16_t c = text[i].unicode();
         if (!f.has(c))
-            return false;
+            return -1;
         glyphs[i] = f.index[c];
         positions[i] = QPointF(x, 0);
         x += f.width[c];
     }
+    return x;
+}
+
+bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, const QString& text,
+                     const QFont& font) {
+    if ((alignment & Qt::AlignVertical_Mask & ~Qt::AlignTop) != 0)
+        return false;
+    Face& f = face(font, p.device());
+    quint32 glyphs[MaxLength];
+    QPointF positions[MaxLength];
+    const qreal x = lookUp(text, f, glyphs, positions);
+    if (x < 0)
+        return false;
     qreal left = box.left();
     if (alignment & Qt::AlignRight)
         left = box.left() + (box.width() - x);
@@ -94,20 +102,13 @@ bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, co
         left = box.left() + (box.width() - x) / 2;
     QGlyphRun run;
     run.setRawFont(f.raw);
-    run.setRawData(glyphs, positions, length);
+    run.setRawData(glyphs, positions, int(text.size()));
     p.drawGlyphRun(QPointF(left, box.top() + f.ascent), run);
     return true;
 }
 
 qreal GlyphText::width(const QString& text, const QFont& font, const QPaintDevice* device) {
-    if (text.isEmpty() || text.size() > MaxLength)
-        return -1;
-    Face& f = face(font, device);
-    qreal x = 0;
-    for (const QChar c : text) {
-        if (!f.has(c.unicode()))
-            return -1;
-        x += f.width[c.unicode()];
-    }
-    return x;
+    quint32 glyphs[MaxLength];
+    QPointF positions[MaxLength];
+    return lookUp(text, face(font, device), glyphs, positions);
 }

@@ -41,5 +41,8 @@ public:
 private:
     struct Face;
     Face& face(const QFont& font, const QPaintDevice* device);
+    // The text's glyphs and their positions from its start; returns its
+    // width, or -1 for a text left to the layout.
+    static qreal lookUp(const QString& text, Face& f, quint32* glyphs, QPointF* positions);
     std::vector<std::unique_ptr<Face>> faces_; // the latest few fonts drawn with
 };
