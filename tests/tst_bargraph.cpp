@@ -207,13 +207,25 @@ private slots:
         QCOMPARE(image.pixelColor(inside), QColor(0, 0, 255));
         QVERIFY(image.pixelColor(QPoint(int(0.45 * w), inside.y())) != QColor(0, 0, 255));
 
-        // Frame after frame only what changed is painted; the window then
-        // shows what painting it whole shows.
+        // Frame after frame only what changed is painted (odd channels keep
+        // their leading digits); the window then shows what painting it
+        // whole shows, also after a part of a value was painted with a text
+        // that went again before its frame was complete.
         for (int f = 0; f < 40; ++f) {
             bar.SetFrame(QString::number(f));
             for (int ch = 0; ch <= 15; ++ch) {
-                const float v = float(std::sin(f * 0.7 + ch) * (ch == 3 ? 250 : 90));
-                bar.SetPressValue(ch, QString::number(v));
+                const float v = ch % 2 ? float(40 + 0.013 * f * ch)
+                                       : float(std::sin(f * 0.7 + ch) * (ch == 4 ? 250 : 90));
+                if (f == 39 && ch == 5) {
+                    const QString shown = bar.LabelText(QStringLiteral("labPress"), 5);
+                    bar.SetPressValue(5, QStringLiteral("-88.8888"));
+                    const QRectF box = bar.Label("labPress", 5)->px;
+                    bar.repaint(QRectF(box.center().x(), box.top(), box.width() / 2, box.height())
+                                    .toAlignedRect());
+                    bar.SetPressValue(5, shown);
+                } else {
+                    bar.SetPressValue(ch, QString::number(v));
+                }
                 bar.CalcBar(ch, v, 100);
             }
             QTest::qWait(20);

@@ -10,13 +10,14 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -46,13 +47,20 @@ QString firstInstalled(std::initializer_list<const char*> candidates, const QStr
 
 // The region the rectangles cover (they may overlap), built band by band
 // in one pass: a union per rectangle would copy the region each time.
-QRegion RegionOf(const QRect* rects, int count) {
+QRegion RegionOf(const QRect* all, int count) {
+    // The rectangles that cover anything, in order of their tops: a band
+    // looks at those that start at its top or above only.
+    std::vector<QRect> rects;
+    rects.reserve(size_t(count));
     std::vector<int> edges;
     for (int i = 0; i < count; ++i)
-        if (!rects[i].isEmpty()) {
-            edges.push_back(rects[i].top());
-            edges.push_back(rects[i].bottom() + 1);
+        if (!all[i].isEmpty()) {
+            rects.push_back(all[i]);
+            edges.push_back(all[i].top());
+            edges.push_back(all[i].bottom() + 1);
         }
+    std::sort(rects.begin(), rects.end(),
+              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     std::vector<QRect> out;
@@ -63,8 +71,8 @@ QRegion RegionOf(const QRect* rects, int count) {
         const int top = edges[b];
         const int bottom = edges[b + 1]; // exclusive
         spans.clear();
-        for (int i = 0; i < count; ++i)
-            if (!rects[i].isEmpty() && rects[i].top() <= top && rects[i].bottom() + 1 >= bottom)
+        for (size_t i = 0; i < rects.size() && rects[i].top() <= top; ++i)
+            if (rects[i].bottom() + 1 >= bottom)
                 spans.emplace_back(rects[i].left(), rects[i].right() + 1);
         std::sort(spans.begin(), spans.end());
         size_t merged = 0;
@@ -145,7 +153,7 @@ void Bar::onActivate() {
 
 void Bar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
-        beneath_ = QPixmap();
+        beneath_ = QImage();
         update();
     }
     Form::changeEvent(event);
@@ -205,7 +213,7 @@ void Bar::InitBackground() {
         shaBar[i].fill = QColor(0, 0, 255);
     }
     frameChanges_ = unpainted_ = 0;
-    beneath_ = QPixmap();
+    beneath_ = QImage();
     update();
 }
 
@@ -272,7 +280,7 @@ void Bar::DrawBackground() {
         placeBar(i);
     // The whole area is repainted, so nothing of a frame is left pending.
     frameChanges_ = unpainted_ = 0;
-    beneath_ = QPixmap();
+    beneath_ = QImage();
     update();
 }
 
@@ -486,23 +494,31 @@ void Bar::markScanDirty(quint64 bits) {
     frameChanges_ |= bits;
 }
 
+QRect Bar::changedBounds(const BarLabel& label) const {
+    const QFont& font = fitFont(label);
+    QRect bounds;
+    if (label.onScreenKnown && label.created && label.visible && label.onScreenFont == font)
+        bounds = pixelBounds(
+            numbers_.changed(label.px, label.alignment, label.onScreen, label.caption, font, this));
+    else
+        bounds = pixelBounds(label.px);
+    // The repaint asked for now shows the text.
+    label.onScreen = label.caption;
+    label.onScreenFont = font;
+    label.onScreenKnown = true;
+    return bounds;
+}
+
 QRegion Bar::scanRegion(quint64 bits) const {
-    // Value labels next to each other go in as one rectangle, and a bar
+    // A value label only with the glyphs its new text changes, and a bar
     // only with the pixels between its old and new ends.
-    QRect rects[2 * ChannelSlots + 1];
+    QRect rects[3 * ChannelSlots + 1];
     int count = 0;
     if (bits & FrameBit)
-        rects[count++] = pixelBounds(labFrameData.px);
-    for (int i = 0; i < ChannelSlots;) {
-        if (!(bits & pressBit(i))) {
-            ++i;
-            continue;
-        }
-        QRect run = pixelBounds(labPress[i].px);
-        for (++i; i < ChannelSlots && (bits & pressBit(i)); ++i)
-            run |= pixelBounds(labPress[i].px);
-        rects[count++] = run;
-    }
+        rects[count++] = changedBounds(labFrameData);
+    for (int i = 0; i < ChannelSlots; ++i)
+        if (bits & pressBit(i))
+            rects[count++] = changedBounds(labPress[i]);
     for (int i = 0; i < ChannelSlots; ++i) {
         if (!(bits & barBit(i)))
             continue;
@@ -517,10 +533,12 @@ QRegion Bar::scanRegion(quint64 bits) const {
         // The same row, overlapping: what lies between the two left ends
         // and between the two right ends changes, with two pixels to spare
         // for the rounding of either end.
-        if (before.left() != now.left())
+        // An end that moves by less than a pixel may still change the pixel
+        // it rounds to.
+        if (barBefore_[i].left() != shaBar[i].px.left())
             rects[count++] = QRect(QPoint(std::min(before.left(), now.left()) - 2, now.top()),
                                    QPoint(std::max(before.left(), now.left()) + 2, now.bottom()));
-        if (before.right() != now.right())
+        if (barBefore_[i].right() != shaBar[i].px.right())
             rects[count++] = QRect(QPoint(std::min(before.right(), now.right()) - 2, now.top()),
                                    QPoint(std::max(before.right(), now.right()) + 2, now.bottom()));
     }
@@ -579,12 +597,20 @@ void Bar::paintLine(QPainter& p, const BarLine& line, const QRegion& region) con
 }
 
 void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) const {
-    if (!label.created || !label.visible || label.caption.isEmpty())
+    if (!label.created)
         return;
     const QRect bounds = pixelBounds(label.px);
     if (bounds.isEmpty() || !region.intersects(bounds))
         return;
+    // A part of the box painted with another text than the one a scan
+    // repaint last asked for: what the box shows is no longer known.
+    if (label.onScreenKnown && (!label.visible || label.caption != label.onScreen))
+        label.onScreenKnown = false;
+    if (!label.visible || label.caption.isEmpty())
+        return;
     const QFont& font = fitFont(label);
+    if (label.onScreenKnown && font != label.onScreenFont)
+        label.onScreenKnown = false;
     p.setPen(label.color);
     // The text fits its room, so nothing of it is cut; the legend's room is
     // narrower than its box, and the text is drawn in the box's middle.
@@ -651,17 +677,58 @@ void Bar::paintBeneath(QPainter& p, const QRegion& region) const {
 }
 
 void Bar::copyBeneath(QPainter& p, const QRect* areas, int count, int ratio) const {
-    // The paint engine splits a copy of a hundred rows or more among
-    // threads, and waking them costs more than the copy: fewer rows at a time.
+    if (ratio == 1 && copyBeneathInPlace(p, areas, count))
+        return;
+    // Copied through the painter, each piece under a clip of its own: under
+    // the paint region's many rectangles the engine would copy span by span.
+    // The engine also splits a copy of a hundred rows or more among threads,
+    // and waking them costs more than the copy: fewer rows at a time.
     constexpr int Rows = 95;
     for (int i = 0; i < count; ++i)
         for (int top = areas[i].top(); top <= areas[i].bottom(); top += Rows) {
             const QRect piece(
                 QPoint(areas[i].left(), top),
                 QPoint(areas[i].right(), std::min(areas[i].bottom(), top + Rows - 1)));
-            p.drawPixmap(piece.topLeft(), beneath_,
-                         QRect(piece.topLeft() * ratio, piece.size() * ratio));
+            p.setClipRect(piece);
+            p.drawImage(piece.topLeft(), beneath_,
+                        QRect(piece.topLeft() * ratio, piece.size() * ratio));
         }
+    p.setClipping(false);
+}
+
+bool Bar::copyBeneathInPlace(QPainter& p, const QRect* areas, int count) const {
+    // The areas lie inside the paint region, and an opaque picture's rows
+    // are what drawing it would leave there, and they are written
+    // straight into the image the window is painted into when the painter
+    // paints into an image of the picture's format, moved by whole pixels.
+    QPaintEngine* engine = p.paintEngine();
+    QPaintDevice* device =
+        engine && engine->type() == QPaintEngine::Raster ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    auto* target = static_cast<QImage*>(device);
+    const QTransform moved = p.deviceTransform();
+    if (!target->isDetached() || target->format() != beneath_.format() || !beneathOpaque_ ||
+        moved.type() > QTransform::TxTranslate || moved.dx() != std::floor(moved.dx()) ||
+        moved.dy() != std::floor(moved.dy()) || p.opacity() != 1.0 ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const QPoint offset(int(moved.dx()), int(moved.dy()));
+    const qsizetype pixelBytes = beneath_.depth() / 8;
+    uchar* const to = target->bits();
+    const uchar* const from = beneath_.constBits();
+    const qsizetype toLine = target->bytesPerLine();
+    const qsizetype fromLine = beneath_.bytesPerLine();
+    for (int i = 0; i < count; ++i) {
+        const QRect area =
+            areas[i].intersected(beneath_.rect()).translated(offset) & target->rect();
+        const QPoint source = area.topLeft() - offset;
+        for (int row = 0; row < area.height(); ++row)
+            std::memcpy(to + (area.top() + row) * toLine + area.left() * pixelBytes,
+                        from + (source.y() + row) * fromLine + source.x() * pixelBytes,
+                        size_t(area.width() * pixelBytes));
+    }
+    return true;
 }
 
 void Bar::paintEvent(QPaintEvent* event) {
@@ -674,10 +741,18 @@ void Bar::paintEvent(QPaintEvent* event) {
     // rather than a dashed line drawn through every bar.
     const qreal ratio = devicePixelRatioF();
     if (ratio == std::floor(ratio)) {
+        // The picture takes the format of the image the window is painted
+        // into, so that it can be copied there as it is.
+        const QPaintDevice* device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+        const QImage::Format format = device && device->devType() == QInternal::Image
+                                          ? static_cast<const QImage*>(device)->format()
+                                          : QImage::Format_RGB32;
         if (beneath_.isNull() || beneath_.size() != size() * ratio ||
-            beneath_.devicePixelRatio() != ratio) {
-            beneath_ = QPixmap(size() * ratio);
+            beneath_.devicePixelRatio() != ratio || beneath_.format() != format) {
+            beneath_ = QImage(size() * ratio, format);
             beneath_.setDevicePixelRatio(ratio);
+            // The fill covers the picture, and the lines are drawn on it.
+            beneathOpaque_ = palette().brush(backgroundRole()).isOpaque();
             QPainter picture(&beneath_);
             paintBeneath(picture, QRegion(rect()));
         }

@@ -21,8 +21,8 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QImage>
 #include <QLineF>
-#include <QPixmap>
 #include <QRectF>
 #include <QRegion>
 #include <QString>
@@ -56,6 +56,11 @@ struct BarLabel {
     mutable QString drawnFor;
     mutable double drawnRoom = -1;
     mutable double drawnSize = -1;
+    // The text the window shows in the box and its font, once a scan
+    // repaint has been asked for; unknown after a paint of another text.
+    mutable QString onScreen;
+    mutable QFont onScreenFont;
+    mutable bool onScreenKnown = false;
 };
 
 // One rectangle shape (the bars).
@@ -134,6 +139,8 @@ private:
     quint64 scanBit(const BarLabel& label) const;
     void markScanDirty(quint64 bits);
     QRegion scanRegion(quint64 bits) const;
+    // The part of a value's box that its new text changes, in pixels.
+    QRect changedBounds(const BarLabel& label) const;
     void frameComplete();
     void paintCompletedFrames();
     void paintIncompleteFrame();
@@ -141,6 +148,7 @@ private:
     // The window's fill and its lines, beneath every label and bar.
     void paintBeneath(class QPainter& p, const QRegion& region) const;
     void copyBeneath(class QPainter& p, const QRect* areas, int count, int ratio) const;
+    bool copyBeneathInPlace(class QPainter& p, const QRect* areas, int count) const;
     void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
     void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
 
@@ -161,6 +169,7 @@ private:
     QTimer* incompleteTimer_ = nullptr; // shows a frame whose last channel never comes
     QTimer* refreshTimer_ = nullptr;    // paints completed frames at the next refresh
     QElapsedTimer lastPaint_;           // since the last paint
-    QPixmap beneath_;                   // paintBeneath's picture of the whole window
+    QImage beneath_;                    // paintBeneath's picture of the whole window
+    bool beneathOpaque_ = false;        // every pixel of it, whatever its format
     mutable GlyphText numbers_;         // draws the values and the frame number
 };

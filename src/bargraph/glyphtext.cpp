@@ -5,6 +5,9 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 // The labels use two or three sizes at a time; a resize brings new ones.
 constexpr size_t KeptFaces = 6;
@@ -40,6 +43,9 @@ struct GlyphText::Face {
                 glyph != 0 && raw.advancesForGlyphIndexes(&glyph, &advance, 1)) {
                 index[c] = glyph;
                 width[c] = advance.x();
+                const QRectF ink = raw.boundingRect(glyph);
+                inkLeft[c] = std::min(0.0, ink.left());
+                inkRight[c] = std::max(advance.x(), ink.right());
                 state[c] = 1;
             }
         }
@@ -52,6 +58,9 @@ struct GlyphText::Face {
     qreal ascent = 0;
     quint32 index[NumberChars] = {};
     qreal width[NumberChars] = {};
+    // The ink's reach from the pen's place, the advance at least.
+    qreal inkLeft[NumberChars] = {};
+    qreal inkRight[NumberChars] = {};
     qint8 state[NumberChars] = {}; // 0 not looked up yet, 1 has a glyph, -1 has none
 };
 
@@ -95,16 +104,63 @@ bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, co
     const qreal x = lookUp(text, f, glyphs, positions);
     if (x < 0)
         return false;
-    qreal left = box.left();
-    if (alignment & Qt::AlignRight)
-        left = box.left() + (box.width() - x);
-    else if (alignment & Qt::AlignHCenter)
-        left = box.left() + (box.width() - x) / 2;
     QGlyphRun run;
     run.setRawFont(f.raw);
     run.setRawData(glyphs, positions, int(text.size()));
-    p.drawGlyphRun(QPointF(left, box.top() + f.ascent), run);
+    p.drawGlyphRun(QPointF(start(box, alignment, x), box.top() + f.ascent), run);
     return true;
+}
+
+qreal GlyphText::start(const QRectF& box, Qt::Alignment alignment, qreal wide) {
+    if (alignment & Qt::AlignRight)
+        return box.left() + (box.width() - wide);
+    if (alignment & Qt::AlignHCenter)
+        return box.left() + (box.width() - wide) / 2;
+    return box.left();
+}
+
+QRectF GlyphText::changed(const QRectF& box, Qt::Alignment alignment, const QString& before,
+                          const QString& after, const QFont& font, const QPaintDevice* device) {
+    if (before == after)
+        return QRectF();
+    if ((alignment & Qt::AlignVertical_Mask & ~Qt::AlignTop) != 0)
+        return box;
+    Face& f = face(font, device);
+    quint32 glyphs[2][MaxLength];
+    QPointF positions[2][MaxLength];
+    const QString* texts[2] = {&before, &after};
+    qreal starts[2];
+    for (int t = 0; t < 2; ++t) {
+        const qreal wide = lookUp(*texts[t], f, glyphs[t], positions[t]);
+        if (wide < 0)
+            return box;
+        starts[t] = start(box, alignment, wide);
+    }
+    // Both runs in order of place: a glyph the other run draws in the same
+    // place is drawn alike; any other glyph's ink changes.
+    constexpr qreal Past = std::numeric_limits<qreal>::infinity();
+    qreal left = Past, right = -Past;
+    const qsizetype count[2] = {before.size(), after.size()};
+    qsizetype at[2] = {0, 0};
+    while (at[0] < count[0] || at[1] < count[1]) {
+        qreal x[2];
+        for (int t = 0; t < 2; ++t)
+            x[t] = at[t] < count[t] ? starts[t] + positions[t][at[t]].x() : Past;
+        if (x[0] == x[1] && glyphs[0][at[0]] == glyphs[1][at[1]]) {
+            ++at[0], ++at[1];
+            continue;
+        }
+        const int t = x[0] <= x[1] ? 0 : 1;
+        const char16_t c = (*texts[t])[at[t]].unicode();
+        left = std::min(left, x[t] + f.inkLeft[c]);
+        right = std::max(right, x[t] + f.inkRight[c]);
+        ++at[t];
+    }
+    if (left > right)
+        return QRectF();
+    // Antialiasing and hinting may reach a pixel past the outline.
+    constexpr qreal Spare = 2;
+    return QRectF(QPointF(left - Spare, box.top()), QPointF(right + Spare, box.bottom()));
 }
 
 qreal GlyphText::width(const QString& text, const QFont& font, const QPaintDevice* device) {

@@ -36,6 +36,15 @@ public:
     // characters' advances; -1 for a text that draw() leaves to the layout.
     qreal width(const QString& text, const QFont& font, const QPaintDevice* device);
 
+    // The part of `box` whose pixels change when draw() draws `after` where
+    // it drew `before`, with the same font and alignment: the ink of every
+    // glyph that is not drawn alike, the same glyph in the same place, in
+    // both, and the box's full height. A null rectangle when the two are
+    // drawn alike; the whole box when either is a text draw() leaves to the
+    // layout. A value's leading digits mostly stay, and so need no repaint.
+    QRectF changed(const QRectF& box, Qt::Alignment alignment, const QString& before,
+                   const QString& after, const QFont& font, const QPaintDevice* device);
+
     static constexpr int MaxLength = 40;
 
 private:
@@ -44,5 +53,7 @@ private:
     // The text's glyphs and their positions from its start; returns its
     // width, or -1 for a text left to the layout.
     static qreal lookUp(const QString& text, Face& f, quint32* glyphs, QPointF* positions);
+    // Where a text `wide` wide starts in the box.
+    static qreal start(const QRectF& box, Qt::Alignment alignment, qreal wide);
     std::vector<std::unique_ptr<Face>> faces_; // the latest few fonts drawn with
 };

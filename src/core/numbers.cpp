@@ -1,5 +1,6 @@
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -135,9 +136,12 @@ QString FormatGeneral(float value) {
         return QStringLiteral("NaN");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    // As printf's "%.7G" writes it, without the cost of its general path.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
-    QString text = QString::fromLatin1(buffer);
+    const std::to_chars_result end = std::to_chars(
+        buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::general, 7);
+    std::replace(buffer, end.ptr, 'e', 'E');
+    QString text = QString::fromLatin1(buffer, end.ptr - buffer);
     if (text.startsWith(QLatin1String("0.")))
         text.remove(0, 1);
     else if (text.startsWith(QLatin1String("-0.")))
