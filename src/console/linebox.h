@@ -32,13 +32,13 @@ public:
     // The shortest time between two updates of the box: quicker than the
     // eye for an answer that comes in a few pieces. Updates that keep
     // following one another for StreamAfter are a stream (scan data): it is
-    // shown every StreamInterval, twice a second: scan lines scroll by far
+    // shown every StreamInterval, once a second: scan lines scroll by far
     // faster than anyone reads them, the box shows the stream is alive, and
     // each update (lay out and paint the lines in view) costs about the same
     // whatever number of lines it brings. A pause of QuietGap ends the
     // stream; the next line is shown at once.
     static constexpr int UpdateInterval = 40;
-    static constexpr int StreamInterval = 500;
+    static constexpr int StreamInterval = 1000;
     static constexpr int StreamAfter = 500;
     static constexpr int QuietGap = 2 * StreamInterval;
 
