@@ -4,6 +4,8 @@
 
 #include "program.h"
 
+#include <QThread>
+
 namespace {
 
 QelConfig& Config() {
@@ -218,6 +220,24 @@ private slots:
         QCOMPARE(FileContents(csv), QByteArray("SET,BIN,0\r\r\nSET,FORMAT,0\r\r\nList,I\r\r\n"
                                                "caf\xe9,\xb0\r\r\n"));
         QCOMPARE(fx->prompt->shown.size(), 1); // only the file dialog
+    }
+
+    void rowsReachTheFileWithinAFractionOfASecondWhileTheLogStaysOpen() {
+        const QString log = fx->openLog(QStringLiteral("rows.log"));
+        const auto onDisk = [&] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : -1;
+        };
+        Global::WriteLog(0, QStringLiteral("alone"));
+        QCOMPARE(onDisk(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(onDisk(), 1, 1000); // by the timer
+        // Rows that stream in are written by the rows themselves, even while
+        // the event loop is held up.
+        for (int row = 0; row < 12; ++row) {
+            Global::WriteLog(0, QStringLiteral("row"));
+            QThread::msleep(40);
+        }
+        QVERIFY(onDisk() >= 1 + 12 - 5);
     }
 
     void openLogFileTruncatesAndReplacesTheOpenLogOnlyOnceOpened() {

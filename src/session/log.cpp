@@ -5,6 +5,7 @@
 #include "session/state.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
 
@@ -20,6 +21,7 @@ constexpr int FlushMs = 250;
 QFile* file = nullptr;
 QByteArray buffer;
 qsizetype completeUpTo = 0; // the buffer's bytes up to the end of its last whole line
+QElapsedTimer oldestRow;    // since the oldest whole line not yet written
 
 QTimer& flushTimer() {
     static QTimer* timer = [] {
@@ -46,6 +48,8 @@ void Failed(const QString& reason) {
 } // namespace
 
 void FlushLog() {
+    flushTimer().stop();
+    oldestRow.invalidate();
     if (!file || completeUpTo == 0)
         return;
     const qint64 written = file->write(buffer.constData(), completeUpTo);
@@ -83,7 +87,12 @@ void WriteLog(qint16 kind, QLatin1String text) {
         return;
     }
     completeUpTo = buffer.size();
-    if (completeUpTo >= FlushBytes)
+    // While rows stream in, a row that finds the oldest waiting for half of
+    // FlushMs writes them out, so the program need not wake for the timer;
+    // the timer writes out the last rows of a stream.
+    if (!oldestRow.isValid())
+        oldestRow.start();
+    if (completeUpTo >= FlushBytes || oldestRow.elapsed() >= FlushMs / 2)
         FlushLog();
     else if (!flushTimer().isActive())
         flushTimer().start();
