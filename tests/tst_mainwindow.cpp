@@ -109,6 +109,33 @@ private slots:
         }
     }
 
+    // Idle asked for again and again (every frame of an endless scan) still
+    // shows the idle state after any other state came between.
+    void idleAfterAnyStateShowsWhatIdleShows_data() {
+        using Global::MenuState;
+        QTest::addColumn<int>("between");
+        for (MenuState state : {MenuState::Startup, MenuState::Disconnected, MenuState::Connected,
+                                MenuState::Scanning, MenuState::LogOpened, MenuState::LogClosed})
+            QTest::newRow(QByteArray::number(int(state)).constData()) << int(state);
+    }
+    void idleAfterAnyStateShowsWhatIdleShows() {
+        using Global::MenuState;
+        QFETCH(int, between);
+        const auto shown = [] {
+            QString usable;
+            for (QAction* item : Registry::get<MDIMain>().findChildren<QAction*>())
+                usable += item->objectName() + (item->isEnabled() ? "+ " : "- ");
+            return usable;
+        };
+        Global::SetMenus(MenuState(between));
+        Global::SetMenus(MenuState::Idle);
+        const QString once = shown();
+        Global::SetMenus(MenuState::Idle);
+        Global::SetMenus(MenuState(between));
+        Global::SetMenus(MenuState::Idle);
+        QCOMPARE(shown(), once);
+    }
+
     void closeOrExitSavesClosesTheLogAndUnloadsEveryWindow_data() {
         QTest::addColumn<bool>("viaExit");
         QTest::newRow("window closed") << false;

@@ -377,6 +377,7 @@ void MDIMain::Toolbar1_ButtonClick(const QString& key) {
 // --- the enabling table -------------------------------------------------------
 
 void MDIMain::MenusStartup() {
+    idleShown_ = false;
     SetEnabled(mnuOpenLogFile, true);
     SetEnabled(mnuCloseLogFile, false);
     SetEnabled(Button(1), true);
@@ -384,6 +385,7 @@ void MDIMain::MenusStartup() {
 }
 
 void MDIMain::MenusDisconnected() {
+    idleShown_ = false;
     SetEnabled(mnuOrvikSettings, true);
     SetEnabled(mnuUploadFileToQel, false);
     SetEnabled(mnuBarGraph, false);
@@ -395,6 +397,7 @@ void MDIMain::MenusDisconnected() {
 }
 
 void MDIMain::MenusConnected() {
+    idleShown_ = false;
     SetEnabled(mnuUploadFileToQel, true);
     SetEnabled(mnuBarGraph, true);
     SetEnabled(mnuQel, true);
@@ -406,6 +409,7 @@ void MDIMain::MenusConnected() {
 }
 
 void MDIMain::MenusScanning() {
+    idleShown_ = false;
     SetEnabled(mnuQel, true);
     for (QMenu* menu : {mnuFile, mnuBarGraph, mnuSensor, mnuHelp})
         SetEnabled(menu, false);
@@ -419,6 +423,9 @@ void MDIMain::MenusScanning() {
 }
 
 void MDIMain::MenusIdle() {
+    if (idleShown_)
+        return;
+    idleShown_ = true;
     for (QMenu* menu : {mnuFile, mnuBarGraph, mnuQel, mnuSensor, mnuHelp})
         SetEnabled(menu, true);
     for (QAction* item : {mnuUploadFileToQel, mnuStartScan, mnuCalZero, mnuConfigure, mnuCommands,
@@ -429,6 +436,7 @@ void MDIMain::MenusIdle() {
 }
 
 void MDIMain::MenusLogOpened() {
+    idleShown_ = false;
     SetEnabled(mnuCloseLogFile, true);
     SetEnabled(mnuOpenLogFile, false);
     SetEnabled(Button(2), true);
@@ -436,6 +444,7 @@ void MDIMain::MenusLogOpened() {
 }
 
 void MDIMain::MenusLogClosed() {
+    idleShown_ = false;
     SetEnabled(mnuOpenLogFile, true);
     SetEnabled(mnuCloseLogFile, false);
     SetEnabled(Button(1), true);

@@ -131,6 +131,9 @@ private:
     void subWindowActivated(QMdiSubWindow* sub);
 
     bool unloaded_ = false;
+    // The idle state is what the menus and toolbar show: every frame of a
+    // scan without an end asks for it again, and nothing changes then.
+    bool idleShown_ = false;
     QVector<QAction*> buttons_; // index 0 unused
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     QPointer<QMdiSubWindow> lastActiveSub_;
