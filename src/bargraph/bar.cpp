@@ -101,6 +101,15 @@ QRegion RegionOf(const QRect* all, int count) {
     return region;
 }
 
+// The image a raster painter paints into (a window's backing store), or
+// null for any other engine or device.
+QImage* PaintedImage(QPainter& p) {
+    QPaintEngine* engine = p.paintEngine();
+    QPaintDevice* device =
+        engine && engine->type() == QPaintEngine::Raster ? engine->paintDevice() : nullptr;
+    return device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+}
+
 } // namespace
 
 QString Bar::SmallFontFamily() {
@@ -532,9 +541,8 @@ QRegion Bar::scanRegion(quint64 bits) const {
         }
         // The same row, overlapping: what lies between the two left ends
         // and between the two right ends changes, with two pixels to spare
-        // for the rounding of either end.
-        // An end that moves by less than a pixel may still change the pixel
-        // it rounds to.
+        // for the rounding of either end; an end that moves by less than a
+        // pixel may still change the pixel it rounds to.
         if (barBefore_[i].left() != shaBar[i].px.left())
             rects[count++] = QRect(QPoint(std::min(before.left(), now.left()) - 2, now.top()),
                                    QPoint(std::max(before.left(), now.left()) + 2, now.bottom()));
@@ -697,21 +705,16 @@ void Bar::copyBeneath(QPainter& p, const QRect* areas, int count, int ratio) con
 }
 
 bool Bar::copyBeneathInPlace(QPainter& p, const QRect* areas, int count) const {
-    // The areas lie inside the paint region, and an opaque picture's rows
-    // are what drawing it would leave there, and they are written
-    // straight into the image the window is painted into when the painter
-    // paints into an image of the picture's format, moved by whole pixels.
-    QPaintEngine* engine = p.paintEngine();
-    QPaintDevice* device =
-        engine && engine->type() == QPaintEngine::Raster ? engine->paintDevice() : nullptr;
-    if (!device || device->devType() != QInternal::Image)
-        return false;
-    auto* target = static_cast<QImage*>(device);
+    // The areas lie inside the paint region, where drawing an opaque
+    // picture leaves its rows as they are: they are written straight into
+    // the image the window is painted into, when that image has the
+    // picture's format and the painter moves by whole pixels.
+    QImage* target = PaintedImage(p);
     const QTransform moved = p.deviceTransform();
-    if (!target->isDetached() || target->format() != beneath_.format() || !beneathOpaque_ ||
-        moved.type() > QTransform::TxTranslate || moved.dx() != std::floor(moved.dx()) ||
-        moved.dy() != std::floor(moved.dy()) || p.opacity() != 1.0 ||
-        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    if (!target || !target->isDetached() || target->format() != beneath_.format() ||
+        !beneathOpaque_ || moved.type() > QTransform::TxTranslate ||
+        moved.dx() != std::floor(moved.dx()) || moved.dy() != std::floor(moved.dy()) ||
+        p.opacity() != 1.0 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
     const QPoint offset(int(moved.dx()), int(moved.dy()));
     const qsizetype pixelBytes = beneath_.depth() / 8;
@@ -743,10 +746,8 @@ void Bar::paintEvent(QPaintEvent* event) {
     if (ratio == std::floor(ratio)) {
         // The picture takes the format of the image the window is painted
         // into, so that it can be copied there as it is.
-        const QPaintDevice* device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-        const QImage::Format format = device && device->devType() == QInternal::Image
-                                          ? static_cast<const QImage*>(device)->format()
-                                          : QImage::Format_RGB32;
+        const QImage* target = PaintedImage(p);
+        const QImage::Format format = target ? target->format() : QImage::Format_RGB32;
         if (beneath_.isNull() || beneath_.size() != size() * ratio ||
             beneath_.devicePixelRatio() != ratio || beneath_.format() != format) {
             beneath_ = QImage(size() * ratio, format);
