@@ -66,12 +66,11 @@ struct LogRows {
 void CheckConsoleBox(Commands& console, const QString& expected) {
     console.findChild<LineBox*>()->updateView();
     QStringList lines = expected.split(CrLf);
-    const QTextDocument* doc = console.txtResult->document();
-    Check(doc->blockCount() == lines.size(), "console box has one block per line");
-    lines.removeLast();
-    for (int i = 0; i < lines.size(); ++i)
-        Check(doc->findBlockByNumber(i).text() == LineBox::displayText(lines[i]),
-              "console box shows each line");
+    // Each line is shown on a line of its own, the caret's empty one last.
+    const QStringList shown = console.txtResult->toPlainText().split(QLatin1Char('\n'));
+    Check(shown.size() == lines.size(), "console box shows one line per line");
+    for (int i = 0; i + 1 < qMin(lines.size(), shown.size()); ++i)
+        Check(shown[i] == LineBox::displayText(lines[i]), "console box shows each line");
 }
 
 } // namespace

@@ -154,6 +154,13 @@ private slots:
         const QRect caret = c.txtResult->cursorRect();
         QVERIFY(caret.top() - caret.height() >= 0);
         QVERIFY(caret.bottom() <= c.txtResult->viewport()->height());
+        // The scroll bar counts every line: at each of its values that line is at the top.
+        QScrollBar* bar = c.txtResult->verticalScrollBar();
+        for (int value : {0, bar->maximum() / 3, bar->maximum()}) {
+            bar->setValue(value);
+            const int top = c.txtResult->cursorForPosition(QPoint(1, 1)).position();
+            QCOMPARE(Shown(expected).left(top).count(QLatin1Char('\n')), value);
+        }
     }
 
     void errorViewerAppendsTheUnitsErrorsOnEachActivationUntilCleared() {

@@ -12,6 +12,18 @@
 
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
+
+// The layout counts a block it has not laid out as one line; these blocks
+// hold a line more than they hold separators (the last block's empty line
+// after its last separator is where the caret rests). Laying a block out
+// for the screen counts its lines again, wrapped ones included.
+void CountLines(QTextBlock block, const QTextBlock& last) {
+    for (;; block = block.next()) {
+        block.setLineCount(1 + int(block.text().count(QChar::LineSeparator)));
+        if (block == last)
+            break;
+    }
+}
 } // namespace
 
 LineBox::LineBox(QPlainTextEdit* view, bool followEnd)
@@ -55,7 +67,11 @@ void LineBox::noteLinesFrom(qint64 from) {
 bool LineBox::dropFirstLine() {
     if (starts_.empty())
         return false;
+    // A line the box shows takes its characters and one separator there.
+    if (droppedSinceView_ < viewLines_)
+        droppedViewLength_ += int(lineAt(0).size() - LineEnd.size() + 1);
     starts_.pop_front();
+    ++firstNumber_;
     if (starts_.empty()) {
         base_ = end();
         text_.truncate(0);
@@ -76,8 +92,10 @@ void LineBox::clear() {
     starts_.clear();
     text_.clear();
     base_ = 0;
+    firstNumber_ = 0;
     viewLines_ = 0;
     droppedSinceView_ = 0;
+    droppedViewLength_ = 0;
     view_->clear();
 }
 
@@ -94,26 +112,32 @@ QString LineBox::text() const {
 }
 
 QString LineBox::displayText(QStringView lineWithoutEnd) {
-    QString shown = lineWithoutEnd.toString();
-    for (QChar& c : shown) {
-        switch (c.unicode()) {
+    QString shown;
+    appendShown(shown, lineWithoutEnd);
+    return shown;
+}
+
+void LineBox::appendShown(QString& to, QStringView lineWithoutEnd) {
+    const qsizetype from = to.size();
+    to.append(lineWithoutEnd);
+    for (QChar *c = to.data() + from, *end = to.data() + to.size(); c != end; ++c) {
+        switch (c->unicode()) {
         case '\r':
-            c = QChar(0x240D);
+            *c = QChar(0x240D);
             break;
         case '\n':
-            c = QChar(0x240A);
+            *c = QChar(0x240A);
             break;
         case QChar::ParagraphSeparator:
         case QChar::LineSeparator:
         case 0xFDD0: // frame marks of the text document
         case 0xFDD1:
-            c = QChar::ReplacementCharacter;
+            *c = QChar::ReplacementCharacter;
             break;
         default:
             break;
         }
     }
-    return shown;
 }
 
 void LineBox::scheduleUpdate() {
@@ -161,25 +185,30 @@ void LineBox::updateView() {
         if (remove > 0) {
             QTextCursor cursor(doc);
             cursor.beginEditBlock();
-            cursor.setPosition(doc->findBlockByNumber(remove).position(), QTextCursor::KeepAnchor);
+            cursor.setPosition(droppedViewLength_, QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
             cursor.endEditBlock();
             viewLines_ -= remove;
+            CountLines(doc->firstBlock(), doc->firstBlock());
         }
+        droppedViewLength_ = 0;
         caretAnchor = view_->textCursor().anchor();
         caretPosition = view_->textCursor().position();
         if (add) {
             QString text;
             for (int i = viewLines_; i < total; ++i) {
-                text += displayText(lineAt(size_t(i)).chopped(LineEnd.size()));
-                text += QLatin1Char('\n');
+                appendShown(text, lineAt(size_t(i)).chopped(LineEnd.size()));
+                const bool blockEnds = (firstNumber_ + i + 1) % LinesPerBlock == 0;
+                text += blockEnds ? QChar(QLatin1Char('\n')) : QChar(QChar::LineSeparator);
             }
             QTextCursor cursor(doc);
             cursor.beginEditBlock();
             cursor.setPosition(doc->characterCount() - 1);
+            const QTextBlock from = cursor.block();
             cursor.insertText(text);
             cursor.endEditBlock();
             viewLines_ = total;
+            CountLines(from, doc->lastBlock());
         }
     }
     const QSizeF sizeAfter = layout->documentSize();

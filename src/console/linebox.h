@@ -5,12 +5,13 @@
 // The text is kept in one string that grows at its end and is cut at its
 // start only now and then, with the start of every line beside it, so
 // appending a line and dropping the first one cost the same whatever the box
-// holds, and neither allocates a string of its own. The box itself (a QPlainTextEdit, one block
-// per line, an empty block last where the caret rests after the final CR LF)
-// is brought up to date on the next pass of the event loop, and while lines
-// stream in at most every UpdateInterval, later StreamInterval, milliseconds:
-// lines that arrive together are laid out, painted and scrolled into view
-// together, and lines dropped before they were ever shown are never laid out.
+// holds, and neither allocates a string of its own. The box itself (a
+// QPlainTextEdit, a line of its own for each line, an empty one last where
+// the caret rests after the final CR LF) is brought up to date on the next
+// pass of the event loop, and while lines stream in at most every
+// UpdateInterval, later StreamInterval, milliseconds: lines that arrive
+// together are laid out, painted and scrolled into view together, and lines
+// dropped before they were ever shown are never laid out.
 
 #include <QElapsedTimer>
 #include <QLatin1String>
@@ -58,12 +59,18 @@ public:
     // Brings the box up to date now (the event loop does it otherwise).
     void updateView();
 
-    // How a line is shown in its block: a lone CR or LF inside a line (the
-    // unit's lines end at CR LF, so either may stand alone in one) would
-    // split the block, so each is shown by its control picture.
+    // How a line is shown: a lone CR or LF inside a line (the unit's lines
+    // end at CR LF, so either may stand alone in one) would split the line,
+    // so each is shown by its control picture.
     static QString displayText(QStringView lineWithoutEnd);
 
 private:
+    // The box's document holds this many lines to a block (paragraph), each
+    // but a block's last ended by a line separator: what the document costs
+    // to change goes by its blocks, what it costs to lay out and paint by the
+    // lines in view and the rest of their blocks.
+    static constexpr int LinesPerBlock = 8;
+
     // Positions count characters since the box was created (or emptied);
     // text_ holds those from base_ on.
     qint64 end() const { return base_ + text_.size(); }
@@ -72,6 +79,7 @@ private:
     // appended ends with CR LF).
     void noteLinesFrom(qint64 from);
     void scheduleUpdate();
+    static void appendShown(QString& to, QStringView lineWithoutEnd);
 
     QPlainTextEdit* view_;
     QTimer* updateTimer_;
@@ -81,6 +89,8 @@ private:
     QString text_;              // the text, perhaps with dropped lines still before the first
     qint64 base_ = 0;           // the position of text_'s first character
     std::deque<qint64> starts_; // where each line starts
+    qint64 firstNumber_ = 0;    // lines appended before the first line, since created or emptied
     int viewLines_ = 0;         // lines the box showed after its last update
     int droppedSinceView_ = 0;  // lines dropped from the start since then
+    int droppedViewLength_ = 0; // document characters of those the box showed
 };
