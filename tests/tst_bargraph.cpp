@@ -3,6 +3,7 @@
 // the scan commands, in tst_mainwindow.cpp.)
 
 #include "bargraph/glyphtext.h"
+#include "bargraph/pixels.h"
 #include "program.h"
 
 #include <QPainter>
@@ -240,6 +241,35 @@ private slots:
         QTRY_COMPARE(shown(), bar.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
+    // A bar's fill written straight into the window's image covers the
+    // pixels the painter's fill would, edges halfway between pixels too.
+    void fillWrittenIntoTheImageCoversThePaintersPixels_data() {
+        QTest::addColumn<QRectF>("rect");
+        QTest::newRow("halves") << QRectF(2.5, 3.5, 10.5, 6.5);
+        QTest::newRow("fractions") << QRectF(7.49, 1.51, 0.98, 19.3);
+        QTest::newRow("left of the image") << QRectF(-3.5, 1.2, 8.7, 2.5);
+        QTest::newRow("across the hole") << QRectF(4.2, 10.6, 30.3, 9.5);
+        QTest::newRow("turned over") << QRectF(30.5, 28.5, -12.5, -10.5);
+    }
+    void fillWrittenIntoTheImageCoversThePaintersPixels() {
+        QFETCH(QRectF, rect);
+        const QRegion region = QRegion(0, 0, 40, 30) - QRegion(10, 12, 7, 5);
+        for (const QPoint moved : {QPoint(), QPoint(3, 2)}) {
+            QImage painted(44, 33, QImage::Format_ARGB32_Premultiplied);
+            painted.fill(Qt::white);
+            QImage written = painted.copy();
+            QPainter painter(&painted), writer(&written);
+            painter.translate(moved);
+            writer.translate(moved);
+            painter.setClipRegion(region);
+            painter.fillRect(rect, Qt::darkCyan);
+            QVERIFY(FillPixels(writer, rect, Qt::darkCyan, region));
+            painter.end();
+            writer.end();
+            QCOMPARE(written, painted);
+        }
+    }
+
     // Values and frame numbers are drawn from looked-up glyphs; pixel for
     // pixel as the text layout draws them, in every font the rule picks.
     void shortTextsDrawnFromGlyphsAsTheLayoutDrawsThem_data() {
@@ -260,28 +290,46 @@ private slots:
         QFETCH(bool, fromGlyphs);
         GlyphText glyphs;
         const QRectF box(10.3, 4.6, 131.7, 30);
+        // Also over a picture of stripes, a part of it painted, the painter
+        // moved by whole pixels: there the glyphs are drawn once and copied.
+        QImage picture(160, 40, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(255 - 9 * (x % 7), 180 + 15 * (y % 4), 90 + x % 101));
+        const QRegion region = QRegion(picture.rect()) - QRegion(60, 12, 19, 9);
+        const GlyphText::Backdrop backdrop{picture, region};
+        const QPoint moved(3, 1);
         for (const auto& [family, points] : {std::pair{Bar::RegularFontFamily(), 13.0},
                                              {Bar::SmallFontFamily(), 6.0},
-                                             {Bar::RegularFontFamily(), 8.25}}) {
-            QFont font(family);
-            font.setPointSizeF(points);
-            QImage laidOut(160, 40, QImage::Format_RGB32), drawn(laidOut.size(), laidOut.format());
-            laidOut.fill(Qt::white);
-            drawn.fill(Qt::white);
-            QPainter layout(&laidOut), glyph(&drawn);
-            for (QPainter* p : {&layout, &glyph}) {
-                p->setFont(font);
-                p->setPen(Qt::darkRed);
+                                             {Bar::RegularFontFamily(), 8.25}})
+            for (int pass = 0; pass < 3; ++pass) { // plain, then twice over the picture
+                QFont font(family);
+                font.setPointSizeF(points);
+                const bool over = pass > 0;
+                QImage laidOut(picture.size() + QSize(4, 2), picture.format());
+                laidOut.fill(Qt::white);
+                if (over)
+                    QPainter(&laidOut).drawImage(moved, picture);
+                QImage drawn = laidOut.copy();
+                QPainter layout(&laidOut), glyph(&drawn);
+                for (QPainter* p : {&layout, &glyph}) {
+                    p->setFont(font);
+                    p->setPen(Qt::darkRed);
+                    p->translate(over ? moved : QPoint());
+                }
+                if (over)
+                    layout.setClipRegion(region);
+                layout.drawText(box, alignment | Qt::AlignTop | Qt::TextDontClip, text);
+                QCOMPARE(glyphs.draw(glyph, box, Qt::Alignment(alignment), text, font,
+                                     over ? &backdrop : nullptr),
+                         fromGlyphs);
+                layout.end();
+                glyph.end();
+                if (fromGlyphs)
+                    QVERIFY2(laidOut == drawn, qPrintable(font.toString()));
+                QCOMPARE(glyphs.width(text, font, &drawn),
+                         fromGlyphs ? QFontMetricsF(font, &drawn).horizontalAdvance(text) : -1.0);
             }
-            layout.drawText(box, alignment | Qt::AlignTop | Qt::TextDontClip, text);
-            QCOMPARE(glyphs.draw(glyph, box, Qt::Alignment(alignment), text, font), fromGlyphs);
-            layout.end();
-            glyph.end();
-            if (fromGlyphs)
-                QVERIFY2(laidOut == drawn, qPrintable(font.toString()));
-            QCOMPARE(glyphs.width(text, font, &drawn),
-                     fromGlyphs ? QFontMetricsF(font, &drawn).horizontalAdvance(text) : -1.0);
-        }
     }
 };
 

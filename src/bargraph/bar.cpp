@@ -1,6 +1,7 @@
 #include "bargraph/bar.h"
 
 #include "bargraph/baraccess.h"
+#include "bargraph/pixels.h"
 #include "core/numbers.h"
 #include "core/registry.h"
 #include "replies/effects.h"
@@ -10,14 +11,12 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -99,15 +98,6 @@ QRegion RegionOf(const QRect* all, int count) {
     QRegion region;
     region.setRects(out.data(), int(out.size()));
     return region;
-}
-
-// The image a raster painter paints into (a window's backing store), or
-// null for any other engine or device.
-QImage* PaintedImage(QPainter& p) {
-    QPaintEngine* engine = p.paintEngine();
-    QPaintDevice* device =
-        engine && engine->type() == QPaintEngine::Raster ? engine->paintDevice() : nullptr;
-    return device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
 }
 
 } // namespace
@@ -604,7 +594,8 @@ void Bar::paintLine(QPainter& p, const BarLine& line, const QRegion& region) con
     p.drawLine(line.px);
 }
 
-void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) const {
+void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region,
+                     const GlyphText::Backdrop* beneath) const {
     if (!label.created)
         return;
     const QRect bounds = pixelBounds(label.px);
@@ -622,7 +613,7 @@ void Bar::paintLabel(QPainter& p, const BarLabel& label, const QRegion& region) 
     p.setPen(label.color);
     // The text fits its room, so nothing of it is cut; the legend's room is
     // narrower than its box, and the text is drawn in the box's middle.
-    if (numbers_.draw(p, label.px, label.alignment, label.caption, font))
+    if (numbers_.draw(p, label.px, label.alignment, label.caption, font, beneath))
         return;
     p.setFont(font);
     p.drawText(label.px, int(label.alignment | Qt::AlignTop | Qt::TextDontClip), label.caption);
@@ -709,28 +700,12 @@ bool Bar::copyBeneathInPlace(QPainter& p, const QRect* areas, int count) const {
     // picture leaves its rows as they are: they are written straight into
     // the image the window is painted into, when that image has the
     // picture's format and the painter moves by whole pixels.
-    QImage* target = PaintedImage(p);
-    const QTransform moved = p.deviceTransform();
-    if (!target || !target->isDetached() || target->format() != beneath_.format() ||
-        !beneathOpaque_ || moved.type() > QTransform::TxTranslate ||
-        moved.dx() != std::floor(moved.dx()) || moved.dy() != std::floor(moved.dy()) ||
-        p.opacity() != 1.0 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    QPoint offset;
+    QImage* target = beneathOpaque_ ? WholePixelTarget(p, beneath_.format(), &offset) : nullptr;
+    if (!target)
         return false;
-    const QPoint offset(int(moved.dx()), int(moved.dy()));
-    const qsizetype pixelBytes = beneath_.depth() / 8;
-    uchar* const to = target->bits();
-    const uchar* const from = beneath_.constBits();
-    const qsizetype toLine = target->bytesPerLine();
-    const qsizetype fromLine = beneath_.bytesPerLine();
-    for (int i = 0; i < count; ++i) {
-        const QRect area =
-            areas[i].intersected(beneath_.rect()).translated(offset) & target->rect();
-        const QPoint source = area.topLeft() - offset;
-        for (int row = 0; row < area.height(); ++row)
-            std::memcpy(to + (area.top() + row) * toLine + area.left() * pixelBytes,
-                        from + (source.y() + row) * fromLine + source.x() * pixelBytes,
-                        size_t(area.width() * pixelBytes));
-    }
+    for (int i = 0; i < count; ++i)
+        CopyPixels(beneath_, areas[i], *target, offset);
     return true;
 }
 
@@ -781,18 +756,23 @@ void Bar::paintEvent(QPaintEvent* event) {
     } else {
         paintBeneath(p, region);
     }
+    // Where the window now holds the picture as it is, the values' glyphs
+    // are drawn over it once and copied from then on.
+    const GlyphText::Backdrop backdrop{beneath_, region};
+    const GlyphText::Backdrop* beneath = ratio == 1 && beneathOpaque_ ? &backdrop : nullptr;
     for (const BarLabel* label : {&labFrame, &labFrameData, &labUnits})
-        paintLabel(p, *label, region);
+        paintLabel(p, *label, region, beneath);
     for (const BarLabel* array : {labChan, labMin, labMax, labPress})
         for (int i = 0; i < ChannelSlots; ++i)
-            paintLabel(p, array[i], region);
+            paintLabel(p, array[i], region, beneath);
     for (const BarLabel& label : labLeg)
-        paintLabel(p, label, region);
+        paintLabel(p, label, region, beneath);
     for (const BarShape& bar : shaBar) {
         if (!bar.created || !bar.visible)
             continue;
         const QRectF visible = bar.px.intersected(QRectF(rect()));
-        if (!visible.isEmpty() && region.intersects(visible.toAlignedRect()))
+        if (!visible.isEmpty() && region.intersects(visible.toAlignedRect()) &&
+            !FillPixels(p, visible, bar.fill, region))
             p.fillRect(visible, bar.fill);
     }
 }

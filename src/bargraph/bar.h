@@ -150,7 +150,8 @@ private:
     void copyBeneath(class QPainter& p, const QRect* areas, int count, int ratio) const;
     bool copyBeneathInPlace(class QPainter& p, const QRect* areas, int count) const;
     void paintLine(class QPainter& p, const BarLine& line, const QRegion& region) const;
-    void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region) const;
+    void paintLabel(class QPainter& p, const BarLabel& label, const QRegion& region,
+                    const GlyphText::Backdrop* beneath) const;
 
     BarLine linTop, linCenter, linBot, linBotWL, linBotWR;
     BarLine linGrid[GridSlots];

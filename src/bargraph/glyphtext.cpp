@@ -1,5 +1,7 @@
 #include "bargraph/glyphtext.h"
 
+#include "bargraph/pixels.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPaintDevice>
@@ -72,8 +74,10 @@ GlyphText::Face& GlyphText::face(const QFont& font, const QPaintDevice* device) 
     for (auto it = faces_.begin(); it != faces_.end(); ++it)
         if ((*it)->dpi == dpi && (*it)->font == font)
             return **it;
-    if (faces_.size() >= KeptFaces)
+    if (faces_.size() >= KeptFaces) {
         faces_.erase(faces_.begin());
+        tiles_.clear(); // keyed by faces, one of which is gone
+    }
     faces_.push_back(std::make_unique<Face>(font, device));
     return *faces_.back();
 }
@@ -95,7 +99,7 @@ qreal GlyphText::lookUp(const QString& text, Face& f, quint32* glyphs, QPointF* 
 }
 
 bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, const QString& text,
-                     const QFont& font) {
+                     const QFont& font, const Backdrop* backdrop) {
     if ((alignment & Qt::AlignVertical_Mask & ~Qt::AlignTop) != 0)
         return false;
     Face& f = face(font, p.device());
@@ -104,11 +108,104 @@ bool GlyphText::draw(QPainter& p, const QRectF& box, Qt::Alignment alignment, co
     const qreal x = lookUp(text, f, glyphs, positions);
     if (x < 0)
         return false;
+    const QPointF origin(start(box, alignment, x), box.top() + f.ascent);
+    if (backdrop && copyTiles(p, f, glyphs, positions, int(text.size()), origin, *backdrop))
+        return true;
     QGlyphRun run;
     run.setRawFont(f.raw);
     run.setRawData(glyphs, positions, int(text.size()));
-    p.drawGlyphRun(QPointF(start(box, alignment, x), box.top() + f.ascent), run);
+    p.drawGlyphRun(origin, run);
     return true;
+}
+
+bool GlyphText::copyTiles(QPainter& p, const Face& f, const quint32* glyphs,
+                          const QPointF* positions, int count, QPointF origin,
+                          const Backdrop& backdrop) {
+    const QImage& picture = backdrop.picture;
+    QPoint offset;
+    QImage* target = WholePixelTarget(p, picture.format(), &offset);
+    const QPen& pen = p.pen();
+    if (!target || picture.depth() != 32 || picture.devicePixelRatio() != 1.0 ||
+        pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern)
+        return false;
+    if (tilesOver_ != picture.cacheKey() || size_t(tiles_.size()) + size_t(count) > MaxTiles) {
+        tiles_.clear();
+        tilesOver_ = picture.cacheKey();
+    }
+    // The pen's place for each glyph, as drawGlyphRun reckons it; the
+    // glyphs not drawn yet are drawn first, as adding to the table may
+    // move what it holds.
+    TileKey keys[MaxLength];
+    for (int i = 0; i < count; ++i) {
+        const QPointF at = origin + positions[i];
+        keys[i] = {&f, glyphs[i], at.x(), at.y(), pen.color().rgba(), int(p.renderHints())};
+        if (!tiles_.contains(keys[i]))
+            tiles_.insert(keys[i], drawTile(f, glyphs[i], at, pen, p.renderHints(), picture));
+    }
+    const Tile* placed[MaxLength];
+    QRect reach;
+    for (int i = 0; i < count; ++i) {
+        placed[i] = &*tiles_.constFind(keys[i]);
+        for (int j = 0; j < i; ++j)
+            if (placed[j]->area.intersects(placed[i]->area))
+                return false;
+        reach |= placed[i]->area;
+    }
+    // The painted parts the text reaches: mostly one, out of many.
+    for (const QRect& part : backdrop.region) { // in bands from the top
+        if (part.top() > reach.bottom())
+            break;
+        if (part.bottom() < reach.top() || part.right() < reach.left() ||
+            part.left() > reach.right())
+            continue;
+        for (int i = 0; i < count; ++i) {
+            const QRect piece = part & placed[i]->area;
+            if (!piece.isEmpty())
+                CopyPixels(placed[i]->pixels, piece.translated(-placed[i]->area.topLeft()), *target,
+                           offset + placed[i]->area.topLeft());
+        }
+    }
+    return true;
+}
+
+GlyphText::Tile GlyphText::drawTile(const Face& f, quint32 glyph, QPointF at, const QPen& pen,
+                                    QPainter::RenderHints hints, const QImage& picture) {
+    // Drawn over a copy of the picture with room to spare around the
+    // outline (antialiasing and hinting reach past it), moved by whole
+    // pixels so that the glyph lands on the same fraction of a pixel.
+    const QRectF outline = f.raw.boundingRect(glyph).translated(at);
+    const int spare = 3 + int(outline.height() / 2);
+    const QRect around =
+        outline.toAlignedRect().adjusted(-spare, -spare, spare, spare) & picture.rect();
+    Tile tile;
+    if (around.isEmpty())
+        return tile;
+    QImage drawn = picture.copy(around);
+    {
+        QPainter painter(&drawn);
+        painter.setRenderHints(hints);
+        painter.setPen(pen);
+        painter.translate(-around.topLeft());
+        const QPointF zero;
+        QGlyphRun run;
+        run.setRawFont(f.raw);
+        run.setRawData(&glyph, &zero, 1);
+        painter.drawGlyphRun(at, run);
+    }
+    // Only the pixels the glyph changed are kept.
+    QRect changed;
+    for (int y = 0; y < around.height(); ++y) {
+        const auto* before =
+            reinterpret_cast<const quint32*>(picture.constScanLine(around.top() + y)) +
+            around.left();
+        const auto* after = reinterpret_cast<const quint32*>(drawn.constScanLine(y));
+        for (int x = 0; x < around.width(); ++x)
+            if (before[x] != after[x])
+                changed |= QRect(x, y, 1, 1);
+    }
+    tile.area = changed.translated(around.topLeft());
+    tile.pixels = drawn.copy(changed);
+    return tile;
 }
 
 qreal GlyphText::start(const QRectF& box, Qt::Alignment alignment, qreal wide) {
