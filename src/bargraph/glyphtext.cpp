@@ -151,20 +151,14 @@ bool GlyphText::copyTiles(QPainter& p, const Face& f, const quint32* glyphs,
                 return false;
         reach |= placed[i]->area;
     }
-    // The painted parts the text reaches: mostly one, out of many.
-    for (const QRect& part : backdrop.region) { // in bands from the top
-        if (part.top() > reach.bottom())
-            break;
-        if (part.bottom() < reach.top() || part.right() < reach.left() ||
-            part.left() > reach.right())
-            continue;
+    ForEachPart(backdrop.region, reach, [&](const QRect& part) {
         for (int i = 0; i < count; ++i) {
             const QRect piece = part & placed[i]->area;
             if (!piece.isEmpty())
                 CopyPixels(placed[i]->pixels, piece.translated(-placed[i]->area.topLeft()), *target,
                            offset + placed[i]->area.topLeft());
         }
-    }
+    });
     return true;
 }
 

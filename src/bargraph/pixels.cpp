@@ -56,24 +56,16 @@ bool FillPixels(QPainter& p, const QRectF& rect, const QColor& color, const QReg
     const QRect pixels = QRect(QPoint(std::min(left, right), std::min(top, bottom)),
                                QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1)) &
                          target->rect();
-    // The region's parts it meets, compared where the region lies.
-    const QRect within = pixels.translated(-offset);
+    // The region's parts it meets, found where the region lies.
     const quint32 value = color.rgba();
     uchar* const bits = target->bits();
     const qsizetype line = target->bytesPerLine();
-    for (const QRect& part : region) { // in bands from the top
-        if (part.top() > within.bottom())
-            break;
-        if (part.bottom() < within.top() || part.right() < within.left() ||
-            part.left() > within.right())
-            continue;
-        const int x0 = std::max(part.left(), within.left()) + offset.x();
-        const int x1 = std::min(part.right(), within.right()) + offset.x();
-        const int y0 = std::max(part.top(), within.top()) + offset.y();
-        const int y1 = std::min(part.bottom(), within.bottom()) + offset.y();
-        for (int y = y0; y <= y1; ++y)
-            std::fill_n(reinterpret_cast<quint32*>(bits + y * line) + x0, x1 - x0 + 1, value);
-    }
+    ForEachPart(region, pixels.translated(-offset), [&](const QRect& part) {
+        const QRect piece = part.translated(offset);
+        for (int y = piece.top(); y <= piece.bottom(); ++y)
+            std::fill_n(reinterpret_cast<quint32*>(bits + y * line) + piece.left(), piece.width(),
+                        value);
+    });
     return true;
 }
 

@@ -5,12 +5,14 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QRegion>
+
+#include <algorithm>
 
 class QColor;
 class QPainter;
-class QRect;
 class QRectF;
-class QRegion;
 
 // The image a raster painter paints into (a window's backing store), or null
 // for any other engine or device.
@@ -32,3 +34,19 @@ bool FillPixels(QPainter& p, const QRectF& rect, const QColor& color, const QReg
 // Copies the pixels of `area` of `from` to `to`, moved by `offset`; what falls
 // outside either image is left out. The two have the same format.
 void CopyPixels(const QImage& from, const QRect& area, QImage& to, QPoint offset);
+
+// Calls `each` with every rectangle of `region` that meets `rect`, cut to
+// `rect`. The region's rectangles lie in bands from the top, so the walk
+// stops at the first one below `rect`: of a paint region's many rectangles a
+// label or a bar meets one or two.
+template <typename Each> void ForEachPart(const QRegion& region, const QRect& rect, Each each) {
+    for (const QRect& part : region) {
+        if (part.top() > rect.bottom())
+            break;
+        if (part.bottom() >= rect.top() && part.right() >= rect.left() &&
+            part.left() <= rect.right())
+            each(QRect(QPoint(std::max(part.left(), rect.left()), std::max(part.top(), rect.top())),
+                       QPoint(std::min(part.right(), rect.right()),
+                              std::min(part.bottom(), rect.bottom()))));
+    }
+}
