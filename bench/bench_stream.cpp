@@ -12,7 +12,9 @@
 //     log, and again with the windows and the log of step 2.
 //  2. Paced runs: the program (bar graph and command console shown, a CSV
 //     data log open) takes 25 and 2,000 frames per second; its CPU share and
-//     how its memory grows.
+//     how its memory grows. For comparison at 25 frames per second, on the
+//     same machine: the program before any window is shown, and the
+//     reference logger bench/reflogger.py.
 //  3. Flat out: the same program takes the stream as fast as the connection
 //     carries it, then the reference logger bench/reflogger.py does. For
 //     each: frames per second, frames lost or damaged (its CSV compared with
@@ -21,7 +23,7 @@
 //
 // Usage: bench_stream [--frames N] [--slow-seconds S] [--paced-seconds S]
 //   --frames N          frames in the stream (default 600000)
-//   --slow-seconds S    length of the 25 frames/s run (default 20)
+//   --slow-seconds S    length of each 25 frames/s run (default 20)
 //   --paced-seconds S   length of the 2,000 frames/s run (default 120)
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
@@ -134,6 +136,15 @@ double residentMb() {
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The CPU time another process of this user has taken so far, from the
+// scheduler's own count (nanoseconds, where rusage counts only the dead).
+double processCpuSeconds(pid_t pid) {
+    QFile schedstat(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (!schedstat.open(QIODevice::ReadOnly))
+        return -1;
+    return schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
 }
 
 double now() {
@@ -555,6 +566,33 @@ Paced pacedRun(Program& program, const QString& streamPath, double fps, int seco
     return r;
 }
 
+// The reference logger reading the stream paced at `fps`: its CPU share
+// over `seconds`, counted from two seconds after its start so that
+// Python's own start is left out; -1 when it could not be run.
+double scriptPacedShare(const QString& script, const QString& streamPath, double fps, int seconds,
+                        const QString& csvPath, qint64* rows) {
+    Server server;
+    if (!startServer(server, streamPath, fps, false))
+        return -1;
+    const pid_t python =
+        spawn({"python3", script.toStdString(), "127.0.0.1", std::to_string(server.port),
+               csvPath.toStdString(), std::to_string(1.0 / fps)});
+    if (python < 0)
+        return -1;
+    ::usleep(2000 * 1000);
+    const double cpu0 = processCpuSeconds(python);
+    const double t0 = now();
+    ::usleep(useconds_t(seconds) * 1000 * 1000);
+    const double cpu1 = processCpuSeconds(python);
+    const double t1 = now();
+    ::kill(python, SIGTERM);
+    ::waitpid(python, nullptr, 0);
+    server.stop();
+    QFile csv(csvPath);
+    *rows = csv.open(QIODevice::ReadOnly) ? csv.readAll().count('\n') : 0;
+    return cpu0 < 0 || cpu1 < 0 ? -1 : (cpu1 - cpu0) / (t1 - t0);
+}
+
 // Feeds the stream's lines to the dispatcher; returns lines per second.
 // Events are processed after every 12,000 lines, about one arrival's worth.
 double dispatchRate(const std::vector<QLatin1String>& views) {
@@ -616,6 +654,11 @@ int main(int argc, char** argv) {
     frame.resize(1200, 900);
     Program program(fx);
 
+    // The program at 25 frames/s before any window is shown (printed with
+    // step 2).
+    const Paced bare =
+        pacedRun(program, streamPath, 25, slowSeconds, fx.dir() + QStringLiteral("/bare.csv"));
+
     // 1. The dispatcher alone, on the stream's first 30,000 frames.
     {
         QFile file(streamPath);
@@ -652,6 +695,20 @@ int main(int argc, char** argv) {
                     "-> %.1f MB (highest %.1f MB), growth %+.2f MB; last frame shown %lld\n",
                     fps, r.seconds, 100.0 * r.cpuShare, r.residentStart, r.residentEnd,
                     r.residentMax, r.residentEnd - r.residentStart, (long long)r.framesShown);
+    // What 25 frames/s costs on this machine without the windows, and what
+    // it costs the plain script.
+    qint64 scriptRows = 0;
+    const double scriptShare =
+        scriptPacedShare(QStringLiteral(BENCH_DIR "/reflogger.py"), streamPath, 25, slowSeconds,
+                         fx.dir() + QStringLiteral("/script-slow.csv"), &scriptRows);
+    std::printf("paced at 25 frames/s, for comparison on this machine:\n");
+    std::printf("  program, no window shown, CSV log: CPU %.2f %% of a core\n",
+                100.0 * bare.cpuShare);
+    if (scriptShare < 0)
+        std::printf("  script: could not be run\n");
+    else
+        std::printf("  script (no window), CSV:          CPU %.2f %% of a core; %lld rows logged\n",
+                    100.0 * scriptShare, (long long)scriptRows);
 
     // 3. Flat out: the program.
     const QString csvProgram = fx.dir() + QStringLiteral("/program.csv");
