@@ -656,8 +656,8 @@ int main(int argc, char** argv) {
 
     // The program at 25 frames/s before any window is shown (printed with
     // step 2).
-    const Paced bare =
-        pacedRun(program, streamPath, 25, slowSeconds, fx.dir() + QStringLiteral("/bare.csv"));
+    const Paced windowless = pacedRun(program, streamPath, 25, slowSeconds,
+                                      fx.dir() + QStringLiteral("/windowless.csv"));
 
     // 1. The dispatcher alone, on the stream's first 30,000 frames.
     {
@@ -703,7 +703,7 @@ int main(int argc, char** argv) {
                          fx.dir() + QStringLiteral("/script-slow.csv"), &scriptRows);
     std::printf("paced at 25 frames/s, for comparison on this machine:\n");
     std::printf("  program, no window shown, CSV log: CPU %.2f %% of a core\n",
-                100.0 * bare.cpuShare);
+                100.0 * windowless.cpuShare);
     if (scriptShare < 0)
         std::printf("  script: could not be run\n");
     else
